@@ -1,0 +1,64 @@
+#pragma once
+// One image family of the format table: description, extensions, optional content test, decoder.
+// Every family lives in its own file (jpeg.cpp, png.cpp, ...) and exposes its test and decoder here.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "image/working_bitmap.h"
+
+namespace karovel::image {
+
+// Any decoding failure. The loader turns every failure into its one message, so the text is only for
+// diagnostics (karovel-rmp prints nothing of it either).
+class DecodeError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct DecodeInput {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  std::string path;  // for families that look beside the file (Dr. Halo palettes)
+};
+
+// Reports the running percentage (0 to 100) of a decode; may be empty.
+using RowProgress = std::function<void(int percent)>;
+
+using ContentTest = bool (*)(const uint8_t* data, size_t size);
+// Fills out (via AllocateBitmap) or throws (DecodeError, ReadError, std::bad_alloc, ...).
+using Decoder = void (*)(const DecodeInput& input, WorkingBitmap& out, const RowProgress& progress);
+
+struct ImageFamily {
+  std::string description;
+  std::vector<std::string> extensions;  // lower case, without the dot
+  ContentTest contentTest;              // nullptr: recognised by extension only
+  Decoder decode;                       // nullptr: never usable as a map image (icons, metafiles)
+};
+
+// The format table, in its order; GIF is the last row.
+const std::vector<ImageFamily>& ImageFamilies();
+
+// Calls progress with row * 100 / rows when the percentage changes; decoders report by rows.
+class RowProgressReporter {
+ public:
+  RowProgressReporter(const RowProgress& progress, int64_t rows) : progress_(progress), rows_(rows) {}
+  void Row(int64_t done) {
+    if (!progress_ || rows_ <= 0) return;
+    int p = static_cast<int>(done * 100 / rows_);
+    if (p != last_) {
+      last_ = p;
+      progress_(p);
+    }
+  }
+
+ private:
+  const RowProgress& progress_;
+  int64_t rows_;
+  int last_ = -1;
+};
+
+}  // namespace karovel::image

@@ -1,0 +1,1 @@
+#include "mapfiles/map_file.h"

@@ -1,0 +1,1 @@
+#include "mapfiles/ozi_import.h"

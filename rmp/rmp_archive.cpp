@@ -1,0 +1,1 @@
+#include "rmp/rmp_archive.h"

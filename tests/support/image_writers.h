@@ -1,0 +1,32 @@
+#pragma once
+// Small encoders that tests use to make their own image fixtures.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace karovel::testing {
+
+// An RGB picture, 3 bytes a pixel, row-major.
+struct RgbImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;
+
+  uint8_t* At(int x, int y) { return &pixels[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
+  const uint8_t* At(int x, int y) const { return &pixels[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
+};
+
+// A deterministic picture with gradients and edges, good for checking copies pixel by pixel.
+RgbImage PatternImage(int width, int height, uint32_t seed = 1);
+
+// A 24-bit bottom-up BMP file of the picture.
+std::vector<uint8_t> EncodeBmp24(const RgbImage& image);
+// A baseline JPEG (libjpeg) of the picture.
+std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality = 90);
+// An 8-bit RGB PNG (libpng) of the picture.
+std::vector<uint8_t> EncodePng(const RgbImage& image);
+
+// Writes the picture as a 24-bit BMP file (the quickest fixture for tests that only need some image).
+void WriteBmpFile(const std::string& path, int width, int height, uint32_t seed = 1);
+
+}  // namespace karovel::testing
