@@ -44,7 +44,8 @@ class FormatExampleTest : public ::testing::TestWithParam<std::tuple<FormatCase,
 
 TEST_P(FormatExampleTest, GivesTheExactText) {
   const auto& [c, sep] = GetParam();
-  CoordinateText t = c.longitude ? FormatLongitude(c.degrees, c.format, sep) : FormatLatitude(c.degrees, c.format, sep);
+  CoordinateText t =
+      c.longitude ? FormatLongitude(c.degrees, c.format, sep) : FormatLatitude(c.degrees, c.format, sep);
   EXPECT_EQ(t.text, WithSeparator(c.text, sep));
   EXPECT_EQ(t.hemisphereItem, c.hemisphereItem);
 }
@@ -180,7 +181,8 @@ INSTANTIATE_TEST_SUITE_P(Examples, CursorTest,
                                                               CursorCase{true, 0, 0, "00.00000 W"},
                                                               CursorCase{true, 0, 2, "0 0'00.0\" W"},
                                                               CursorCase{false, -0.5, 1, "0 30.0000 S"},
-                                                              CursorCase{true, -122.4194, 2, "122 25'09.8\" W"},
+                                                              CursorCase{true, -122.4194, 2,
+                                                                         "122 25'09.8\" W"},
                                                               CursorCase{true, 8.000001, 0, "08.00000 E"}),
                                             ::testing::Values('.', ',')));
 
@@ -194,7 +196,8 @@ TEST(CoordinateRoundTrip, ParsingTheFormattedTextGivesTheRoundedValue) {
     for (int axis = 0; axis < 2; ++axis) {
       for (int format = 0; format < 3; ++format) {
         for (char sep : {'.', ','}) {
-          CoordinateText t = axis ? FormatLongitude(v[axis], format, sep) : FormatLatitude(v[axis], format, sep);
+          CoordinateText t =
+              axis ? FormatLongitude(v[axis], format, sep) : FormatLatitude(v[axis], format, sep);
           double back = axis ? ParseLongitude(t.text, t.hemisphereItem, format, sep)
                              : ParseLatitude(t.text, t.hemisphereItem, format, sep);
           ASSERT_LE(std::fabs(back - v[axis]), resolution[format] / 2 + 1e-12)
