@@ -1,7 +1,6 @@
 #include "catalogue/map_catalogue.h"
 
-#include <cmath>
-#include <cstdio>
+#include "catalogue/coordinate_format.h"
 
 namespace karovel::catalogue {
 
@@ -30,19 +29,9 @@ void MapCatalogue::ClearSlot(int index) {
 }
 
 std::string MegabytesText(int32_t width, int32_t height, char decimalSeparator) {
-  double mb = (double(int64_t(width) * int64_t(height)) + 512) / 1048576.0;
-  // Four significant digits first, then two decimals.
-  if (mb > 0) {
-    int magnitude = static_cast<int>(std::floor(std::log10(mb))) + 1;
-    double scale = std::pow(10.0, 4 - magnitude);
-    mb = std::round(mb * scale) / scale;
-  }
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.2f", mb);
-  std::string text(buf);
-  for (char& c : text)
-    if (c == '.') c = decimalSeparator;
-  return text;
+  // One rounding, locale-independent: printf would round twice and follow LC_NUMERIC.
+  const double mb = (double(int64_t(width) * int64_t(height)) + 512) / 1048576.0;
+  return FormatFixedSignificant(mb, 4, 2, decimalSeparator);
 }
 
 bool AddMap(MapCatalogue& catalogue, image::ImageHost& host, MessageSink& messages,
