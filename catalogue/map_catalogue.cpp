@@ -11,6 +11,16 @@ namespace {
 // A cell never receives an empty text: it gets a single space instead.
 std::string CellText(const std::string& text) { return text.empty() ? std::string(" ") : text; }
 
+// The first count characters of a UTF-8 text; a character is never split.
+std::string FirstCharacters(const std::string& text, int count) {
+  size_t end = 0;
+  for (int taken = 0; end < text.size() && taken < count; ++taken) {
+    ++end;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  }
+  return text.substr(0, end);
+}
+
 }  // namespace
 
 void MapCatalogue::WriteHeaders() {
@@ -48,7 +58,7 @@ bool AddMap(MapCatalogue& catalogue, image::ImageHost& host, MessageSink& messag
   const int row = slot + 1;
   catalogue.grid2.SetCell(row, ColFname, CellText(imagePath));
   catalogue.grid2.SetCell(row, ColMname, CellText(mapFileName));
-  catalogue.grid1.SetCell(row, ColName, CellText(name.substr(0, NameLength)));
+  catalogue.grid1.SetCell(row, ColName, CellText(FirstCharacters(name, NameLength)));
   catalogue.grid1.SetRowCount(catalogue.grid1.RowCount() + 1);
   catalogue.grid2.SetRowCount(catalogue.grid2.RowCount() + 1);
   MapEntry& entry = catalogue.entries[size_t(slot)];

@@ -157,6 +157,12 @@ TEST_F(CatalogueFixture, AnEmptyNameBecomesASpaceAndAMapFileNameIsKept) {
   EXPECT_EQ(catalogue.grid2.Cell(1, ColMname), "/maps/a.gmap");
   ASSERT_TRUE(AddMap(catalogue, host, messages, path, "exactly 10", ""));
   EXPECT_EQ(catalogue.grid1.Cell(2, ColName), "exactly 10");
+  // Characters, not bytes: a letter outside ASCII is never cut in half.
+  ASSERT_TRUE(AddMap(catalogue, host, messages, path, "Z\xC3\xBCrich-Nord-West", ""));
+  EXPECT_EQ(catalogue.grid1.Cell(3, ColName), "Z\xC3\xBCrich-Nor");
+  ASSERT_TRUE(
+      AddMap(catalogue, host, messages, path, "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC", ""));
+  EXPECT_EQ(catalogue.grid1.Cell(4, ColName), "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");
 }
 
 TEST_F(CatalogueFixture, AddMapTakesOverWhatAMapFileReaderPutInTheFreeSlot) {
