@@ -232,6 +232,10 @@ double ParseLongitude(const std::string& text, int hemisphereItem, int format, c
   return ParseCoordinate(text, hemisphereItem, format, decimalSeparator, LongitudeLayout);
 }
 
+double ApplyHemisphere(double value, int hemisphereItem) {
+  return hemisphereItem == 1 ? -std::fabs(value) : std::fabs(value);
+}
+
 std::string FormatCursorLatitude(double degrees, int format, char decimalSeparator) {
   return FormatCursor(degrees, format, decimalSeparator) + (degrees > 0 ? " N" : " S");
 }

@@ -31,6 +31,9 @@ CoordinateText FormatLongitude(double degrees, int format, char decimalSeparator
 double ParseLatitude(const std::string& text, int hemisphereItem, int format, char decimalSeparator);
 double ParseLongitude(const std::string& text, int hemisphereItem, int format, char decimalSeparator);
 
+// The stored value after the user picks a hemisphere item: 1 ("S"/"W") gives -|value|, 0 gives |value|.
+double ApplyHemisphere(double value, int hemisphereItem);
+
 // Status bar texts of the coordinates under the cursor, hemisphere suffix included (" N" only above
 // zero, so exactly 0 reads " S"; likewise " E" / " W").
 std::string FormatCursorLatitude(double degrees, int format, char decimalSeparator);

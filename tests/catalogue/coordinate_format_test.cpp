@@ -103,6 +103,13 @@ TEST_P(SeparatorTest, NoRangeLimits) {
   EXPECT_EQ(ParseLatitude(WithSeparator("50 G 60.000000 M", sep), 0, 1, sep), 51.0);
 }
 
+TEST(ApplyHemisphere, TheBoxDecidesTheSign) {
+  EXPECT_EQ(ApplyHemisphere(50.5, 1), -50.5);
+  EXPECT_EQ(ApplyHemisphere(-50.5, 1), -50.5);
+  EXPECT_EQ(ApplyHemisphere(-50.5, 0), 50.5);
+  EXPECT_EQ(ApplyHemisphere(50.5, 0), 50.5);
+}
+
 TEST(ParseCoordinate, TextWithoutANumberThrowsAReadableError) {
   try {
     ParseLatitude("5x.12345678 G", 0, 0, '.');
