@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <ostream>
 #include <cmath>
 #include <string>
 
@@ -13,6 +14,9 @@ struct Form {
   double value;
   const char* text;
 };
+
+// Names the test cases by their expected text.
+void PrintTo(const Form& form, std::ostream* out) { *out << '"' << form.text << '"'; }
 
 class RealForm : public ::testing::TestWithParam<Form> {};
 
