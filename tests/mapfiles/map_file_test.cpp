@@ -71,8 +71,8 @@ TEST_F(MapFileTest, EmptyRangesAndRowsWithoutMaps) {
 
 TEST_F(MapFileTest, TwoRecordsGiveTwoMapsInOrderWithTheMapFileAsMname) {
   std::string a = Picture("a.ppm"), b = Picture("b.ppm");
-  std::string file = Text("two.gmap", WithPath(ValleyRecord, a) + "\r\nfree text between\r\n" +
-                                           UncalibratedRecord(b, "second"));
+  std::string file = Text(
+      "two.gmap", WithPath(ValleyRecord, a) + "\r\nfree text between\r\n" + UncalibratedRecord(b, "second"));
   ReadMapFile(catalogue, host, messages, file);
   ASSERT_EQ(catalogue.mapCount, 2);
   EXPECT_TRUE(messages.messages.empty());
@@ -121,8 +121,10 @@ TEST_F(MapFileTest, SaveAndLoadKeepsTheCalibrationToFifteenDigits) {
   ReadMapFile(again, host, messages, file);
   ASSERT_EQ(again.mapCount, 1);
   const catalogue::MapEntry& after = again.entries[0];
-  for (auto [x, y] : {std::pair{before.originLon, after.originLon}, {before.originLat, after.originLat},
-                      {before.lonPerPixel, after.lonPerPixel}, {before.latPerPixel, after.latPerPixel}})
+  for (auto [x, y] : {std::pair{before.originLon, after.originLon},
+                      {before.originLat, after.originLat},
+                      {before.lonPerPixel, after.lonPerPixel},
+                      {before.latPerPixel, after.latPerPixel}})
     EXPECT_NEAR(y, x, std::abs(x) * 1e-14);
   EXPECT_EQ(again.grid1.Cell(1, ColR), "Y");
   EXPECT_EQ(again.points[0][0].pixelX, 3);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <ostream>
 #include <cmath>
+#include <ostream>
 #include <string>
 
 #include "mapfiles/map_file.h"
@@ -46,17 +46,15 @@ class FixedForm : public ::testing::TestWithParam<Form> {};
 
 TEST_P(FixedForm, Renders) { EXPECT_EQ(FixedText(GetParam().value), GetParam().text); }
 
-INSTANTIATE_TEST_SUITE_P(Values, FixedForm,
-                         ::testing::Values(Form{50.12345678, "50.12345678"}, Form{5.5, " 5.50000000"},
-                                           Form{-122.4194, "-122.41940000"}, Form{0.0, " 0.00000000"},
-                                           Form{-0.0, " 0.00000000"}, Form{-5.5, "-5.50000000"},
-                                           Form{49.5, "49.50000000"}, Form{-0.000000001, " 0.00000000"},
-                                           Form{0.000000006, " 0.00000001"},
-                                           // 2^-9 = 0.001953125 exactly: a tie, rounded up.
-                                           Form{0.001953125, " 0.00195313"},
-                                           Form{-0.001953125, "-0.00195313"},
-                                           Form{99.999999999, "100.00000000"},
-                                           Form{1234567.5, "1234567.50000000"}));
+INSTANTIATE_TEST_SUITE_P(
+    Values, FixedForm,
+    ::testing::Values(Form{50.12345678, "50.12345678"}, Form{5.5, " 5.50000000"},
+                      Form{-122.4194, "-122.41940000"}, Form{0.0, " 0.00000000"}, Form{-0.0, " 0.00000000"},
+                      Form{-5.5, "-5.50000000"}, Form{49.5, "49.50000000"}, Form{-0.000000001, " 0.00000000"},
+                      Form{0.000000006, " 0.00000001"},
+                      // 2^-9 = 0.001953125 exactly: a tie, rounded up.
+                      Form{0.001953125, " 0.00195313"}, Form{-0.001953125, "-0.00195313"},
+                      Form{99.999999999, "100.00000000"}, Form{1234567.5, "1234567.50000000"}));
 
 TEST(IntegerForm, SignAndDigitsOnly) {
   EXPECT_EQ(IntegerText(0), "0");
