@@ -1,5 +1,7 @@
 #include "tests/support/legacy_writers.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace karovel::testing {
@@ -95,6 +97,45 @@ std::vector<uint8_t> EncodeHaloPalette(const std::vector<uint16_t>& rgb, uint16_
     Put16(f, rgb[i]), Put16(f, rgb[i + 1]), Put16(f, rgb[i + 2]);
   }
   f[4] = uint8_t(f.size()), f[5] = uint8_t(f.size() >> 8);
+  return f;
+}
+
+RgbImage PcdPicture(uint32_t seed) {
+  const RgbImage blocks = PatternImage(384, 256, seed);
+  RgbImage picture{768, 512, std::vector<uint8_t>(768 * 512 * 3)};
+  for (int y = 0; y < 512; ++y)
+    for (int x = 0; x < 768; ++x) {
+      // Block colour squeezed into 40..200, plus a gray offset per pixel: the colour differences stay
+      // those of the block.
+      const int offset = (x % 2) * 20 + (y % 2) * 10 - 15;
+      for (int c = 0; c < 3; ++c)
+        picture.At(x, y)[c] = uint8_t(40 + blocks.At(x / 2, y / 2)[c] * 160 / 255 + offset);
+    }
+  return picture;
+}
+
+std::vector<uint8_t> EncodePcd(const RgbImage& stored, int turns) {
+  std::vector<uint8_t> f(0x30000, 0);
+  std::fill(f.begin(), f.begin() + 0x800, uint8_t(0xFF));
+  std::memcpy(&f[0x800], "PCD_IPI", 7);
+  f[0x0E02] = uint8_t(turns);
+  auto code = [](double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); };
+  for (int y = 0; y < 512; y += 2) {
+    std::vector<uint8_t> c1, c2;
+    for (int row = 0; row < 2; ++row)
+      for (int x = 0; x < 768; ++x) {
+        const uint8_t* p = stored.At(x, y + row);
+        f.push_back(code((0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]) / 1.3584));
+      }
+    for (int x = 0; x < 768; x += 2) {
+      const uint8_t* p = stored.At(x, y);
+      const double luma = 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
+      c1.push_back(code((p[2] - luma) / 2.2179 + 156));
+      c2.push_back(code((p[0] - luma) / 1.8215 + 137));
+    }
+    f.insert(f.end(), c1.begin(), c1.end());
+    f.insert(f.end(), c2.begin(), c2.end());
+  }
   return f;
 }
 
