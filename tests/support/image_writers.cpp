@@ -1,5 +1,6 @@
 #include "tests/support/image_writers.h"
 
+#include <gif_lib.h>
 #include <jpeglib.h>
 #include <png.h>
 
@@ -107,6 +108,72 @@ std::vector<uint8_t> EncodePng(const RgbImage& image) {
   if (!png_image_write_to_memory(&img, out.data(), &size, 0, image.pixels.data(), 0, nullptr))
     throw std::runtime_error("png write");
   out.resize(size);
+  return out;
+}
+
+namespace {
+
+int GifWrite(GifFileType* gif, const GifByteType* data, int length) {
+  auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+  out->insert(out->end(), data, data + length);
+  return length;
+}
+
+ColorMapObject* GifColours(const std::vector<uint8_t>& rgb) {
+  if (rgb.empty()) return nullptr;
+  ColorMapObject* map = GifMakeMapObject(int(rgb.size() / 3), nullptr);
+  if (!map) throw std::runtime_error("gif colour map");
+  for (size_t i = 0; i < rgb.size() / 3; ++i)
+    map->Colors[i] = GifColorType{rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2]};
+  return map;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeGif(int screenWidth, int screenHeight, const std::vector<uint8_t>& globalPalette,
+                               int backgroundIndex, const std::vector<GifFrame>& frames) {
+  std::vector<uint8_t> out;
+  int error = 0;
+  GifFileType* gif = EGifOpen(&out, GifWrite, &error);
+  if (!gif) throw std::runtime_error("gif open");
+  auto check = [&](int result, const char* what) {
+    if (result != GIF_OK) {
+      EGifCloseFile(gif, &error);
+      throw std::runtime_error(std::string("gif ") + what);
+    }
+  };
+  EGifSetGifVersion(gif, true);
+  ColorMapObject* global = GifColours(globalPalette);
+  int bits = global ? global->BitsPerPixel : 8;
+  check(EGifPutScreenDesc(gif, screenWidth, screenHeight, bits, backgroundIndex, global), "screen");
+  GifFreeMapObject(global);
+  for (const GifFrame& frame : frames) {
+    GraphicsControlBlock control{};
+    control.TransparentColor = frame.transparentIndex < 0 ? NO_TRANSPARENT_COLOR : frame.transparentIndex;
+    control.DelayTime = 10;
+    GifByteType extension[4];
+    size_t length = EGifGCBToExtension(&control, extension);
+    check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension), "control");
+    ColorMapObject* local = GifColours(frame.localPalette);
+    int result =
+        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, frame.interlace, local);
+    GifFreeMapObject(local);
+    check(result, "frame");
+    std::vector<int> order;
+    if (frame.interlace) {
+      const int starts[4] = {0, 4, 2, 1}, steps[4] = {8, 8, 4, 2};
+      for (int pass = 0; pass < 4; ++pass)
+        for (int y = starts[pass]; y < frame.height; y += steps[pass]) order.push_back(y);
+    } else {
+      for (int y = 0; y < frame.height; ++y) order.push_back(y);
+    }
+    for (int y : order) {
+      std::vector<GifPixelType> line(frame.indices.begin() + long(y) * frame.width,
+                                     frame.indices.begin() + long(y + 1) * frame.width);
+      check(EGifPutLine(gif, line.data(), frame.width), "line");
+    }
+  }
+  if (EGifCloseFile(gif, &error) != GIF_OK) throw std::runtime_error("gif close");
   return out;
 }
 

@@ -26,6 +26,23 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality = 90);
 // An 8-bit RGB PNG (libpng) of the picture.
 std::vector<uint8_t> EncodePng(const RgbImage& image);
 
+// One frame of a GIF: palette indices, row-major, in natural row order (interlacing is the encoder's job).
+struct GifFrame {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> indices;
+  bool interlace = false;
+  std::vector<uint8_t> localPalette;  // RGB triples; empty: the global one
+  int transparentIndex = -1;          // -1: none
+};
+
+// A GIF89a (giflib) of the frames on a logical screen; globalPalette holds RGB triples (a power of two
+// of them, 2 to 256; empty for none).
+std::vector<uint8_t> EncodeGif(int screenWidth, int screenHeight, const std::vector<uint8_t>& globalPalette,
+                               int backgroundIndex, const std::vector<GifFrame>& frames);
+
 // Writes the picture as a 24-bit BMP file (the quickest fixture for tests that only need some image).
 void WriteBmpFile(const std::string& path, int width, int height, uint32_t seed = 1);
 
