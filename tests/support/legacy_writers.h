@@ -24,4 +24,21 @@ RgbImage PcdPicture(uint32_t seed = 1);
 // given quarter turns recorded in its attributes.
 std::vector<uint8_t> EncodePcd(const RgbImage& stored, int turns);
 
+// Paintshop Pro file of one variant.
+struct PspSpec {
+  const char* name = "";
+  uint16_t major = 6;        // 3 writes the oldest block layout
+  uint16_t compression = 0;  // 0 raw, 1 run-length, 2 LZ77 (zlib)
+  int depth = 24;            // 8 (palette) or 24
+  bool composite = false;    // no layers: the picture is the full composite of the composite bank
+  bool paddedRows = false;   // raw rows padded to four bytes
+  bool greyscale = false;    // 8 bits without a palette block
+  int width = 37;
+  int height = 11;
+  // A layer smaller than the canvas: its rectangle, and the saved part within it (0 sizes: all).
+  int layerLeft = 0, layerTop = 0, layerWidth = 0, layerHeight = 0, savedLeft = 0, savedTop = 0;
+  bool otherLayerFirst = false;  // a vector layer comes before the raster one
+};
+std::vector<uint8_t> EncodePsp(const PspSpec& spec, RgbImage* expected);
+
 }  // namespace karovel::testing
