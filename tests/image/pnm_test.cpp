@@ -6,38 +6,18 @@
 #include "image/decoders.h"
 #include "image/image_loader.h"
 #include "tests/image/robust_decode.h"
+#include "tests/support/family_writers.h"
 #include "tests/support/image_writers.h"
 #include "tests/support/temp_dir.h"
 
 namespace karovel::image {
 namespace {
 
+using karovel::testing::EncodePnm;
+
 using karovel::testing::RgbImage;
 
 std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
-
-// Writes the picture as P3/P6 (colour) or P2/P5 (the red channel as gray), samples scaled to maxval.
-std::vector<uint8_t> EncodePnm(const RgbImage& image, int kind, uint32_t maxval) {
-  const bool colour = kind == 3 || kind == 6;
-  std::string head = "P" + std::to_string(kind) + "\n# made by a test\n" + std::to_string(image.width) + " " +
-                     std::to_string(image.height) + "\n#another\n" + std::to_string(maxval) + "\n";
-  std::vector<uint8_t> out = Bytes(head);
-  for (int y = 0; y < image.height; ++y)
-    for (int x = 0; x < image.width; ++x)
-      for (int c = 0; c < (colour ? 3 : 1); ++c) {
-        uint32_t v = (uint32_t(image.At(x, y)[c]) * maxval + 127) / 255;
-        if (kind <= 3) {
-          std::string t = std::to_string(v) + ((x + c) % 7 == 6 ? "\n" : " ");
-          out.insert(out.end(), t.begin(), t.end());
-        } else if (maxval > 255) {
-          out.push_back(uint8_t(v >> 8));
-          out.push_back(uint8_t(v));
-        } else {
-          out.push_back(uint8_t(v));
-        }
-      }
-  return out;
-}
 
 uint8_t Expected(uint8_t v, uint32_t maxval) {
   uint32_t s = (uint32_t(v) * maxval + 127) / 255;
@@ -91,9 +71,9 @@ TEST(Pnm, BitmapsMakeOneBlack) {
 }
 
 TEST(Pnm, RefusesBadHeadersAndShortData) {
-  for (const char* bad : {"P5\n0 3\n255\n", "P5\n2 2\n0\n1234", "P5\n2 2\n65536\n12345678",
-                                 "P6\n2 2\n255\nabcdefghijk", "P2\n2 2\n255\n1 2 3", "P5\n99999999999 1\n255\n",
-                                 "P1\n2 1\n1 2", "P5\n2 2\n255"}) {
+  for (const char* bad :
+       {"P5\n0 3\n255\n", "P5\n2 2\n0\n1234", "P5\n2 2\n65536\n12345678", "P6\n2 2\n255\nabcdefghijk",
+        "P2\n2 2\n255\n1 2 3", "P5\n99999999999 1\n255\n", "P1\n2 1\n1 2", "P5\n2 2\n255"}) {
     WorkingBitmap out;
     std::vector<uint8_t> b = Bytes(bad);
     EXPECT_ANY_THROW(DecodePnm(DecodeInput{b.data(), b.size(), "x.pgm"}, out, {})) << bad;
@@ -116,7 +96,8 @@ TEST(Pnm, FoundByContentWhateverTheName) {
 TEST(Pnm, DamagedFilesFailCleanly) {
   RgbImage image = karovel::testing::PatternImage(12, 7);
   for (auto [kind, maxval] : {std::pair{3, 255u}, std::pair{6, 65535u}, std::pair{1, 1u}}) {
-    std::vector<uint8_t> bytes = kind == 1 ? Bytes("P1\n4 3\n1010\n0101\n1111\n") : EncodePnm(image, kind, maxval);
+    std::vector<uint8_t> bytes =
+        kind == 1 ? Bytes("P1\n4 3\n1010\n0101\n1111\n") : EncodePnm(image, kind, maxval);
     karovel::testing::ExpectRobust(DecodePnm, bytes, "x.ppm");
   }
 }
