@@ -67,6 +67,10 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
 }
 
 void WriteFileAtomically(const std::string& path, const void* data, size_t size) {
+  WriteFileAtomically(path, std::vector<BytePiece>{{data, size}});
+}
+
+void WriteFileAtomically(const std::string& path, const std::vector<BytePiece>& pieces) {
   std::string folder = FolderPart(path);
   std::string tmpl = (folder.empty() ? std::string() : folder + "/") + "." + FileNamePart(path) + ".XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
@@ -81,16 +85,18 @@ void WriteFileAtomically(const std::string& path, const void* data, size_t size)
   mode_t mask = ::umask(0);
   ::umask(mask);
   ::fchmod(fd.get(), 0666 & ~mask);
-  const uint8_t* p = static_cast<const uint8_t*>(data);
-  size_t left = size;
-  while (left > 0) {
-    ssize_t n = ::write(fd.get(), p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("Stream write error");
+  for (const BytePiece& piece : pieces) {
+    const uint8_t* p = static_cast<const uint8_t*>(piece.data);
+    size_t left = piece.size;
+    while (left > 0) {
+      ssize_t n = ::write(fd.get(), p, left);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        fail("Stream write error");
+      }
+      p += n;
+      left -= static_cast<size_t>(n);
     }
-    p += n;
-    left -= static_cast<size_t>(n);
   }
   if (::fsync(fd.get()) != 0) fail("Stream write error");
   if (::close(fd.release()) != 0) fail("Stream write error");

@@ -17,6 +17,13 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // (the temporary file cannot be made) or "Stream write error" (writing, flushing or renaming failed).
 void WriteFileAtomically(const std::string& path, const void* data, size_t size);
 
+// The same for a file made of several pieces written one after the other (no joined copy needed).
+struct BytePiece {
+  const void* data;
+  size_t size;
+};
+void WriteFileAtomically(const std::string& path, const std::vector<BytePiece>& pieces);
+
 // Test seam: called with the temporary file's path after it is complete and before the rename.
 // Throwing from it simulates a writer killed at that moment.
 extern std::function<void(const std::string& tempPath)> beforeAtomicRename;
