@@ -1,0 +1,99 @@
+#include "rmp/build_rmp.h"
+
+#include <new>
+
+#include "base/platform_error.h"
+#include "rmp/icon_chunk.h"
+#include "rmp/tile_grid.h"
+
+namespace karovel::rmp {
+
+std::string TooManyTilesMessage(const std::string& mapName, int64_t tiles) {
+  return "Map \"" + mapName + "\" needs " + std::to_string(tiles) + " tiles, but one layer holds at most " +
+         std::to_string(MaxLayerTiles) + " tiles";
+}
+
+namespace {
+
+std::string MapName(const catalogue::MapCatalogue& catalogue, int i) {
+  return catalogue.grid1.Cell(i + 1, catalogue::ColName);
+}
+
+// Refuses a map that would overflow the tile index; the grid depends only on the calibration and the
+// image size.
+bool FitsOneLayer(const catalogue::MapCatalogue& catalogue, int i, int32_t width, int32_t height,
+                  MessageSink& messages) {
+  const int64_t tiles = PlaceOnGrid(catalogue.entries[size_t(i)], width, height).TileCount();
+  if (tiles <= MaxLayerTiles) return true;
+  messages.Show(TooManyTilesMessage(MapName(catalogue, i), tiles), "Error");
+  return false;
+}
+
+void EndProgress(Progress& progress) {
+  progress.progressVisible = false;
+  progress.progressPercent = 5;
+  progress.UpdateProgress();
+}
+
+}  // namespace
+
+bool BuildRmp(const catalogue::MapCatalogue& catalogue, const std::string& path, MessageSink& messages,
+              Progress& progress, const SelectMapFn& selectMap, const BuildOptions& options) {
+  const int n = catalogue.mapCount;
+  // Every layer must fit its index before any work is done.
+  for (int i = 0; i < n; ++i) {
+    const catalogue::MapEntry& e = catalogue.entries[size_t(i)];
+    if (!FitsOneLayer(catalogue, i, e.imageWidth, e.imageHeight, messages)) return false;
+  }
+  try {
+    RmpArchive archive;
+    archive.sizeLimit = options.sizeLimit;
+    progress.progressVisible = true;
+    progress.progressPercent = 5;
+    progress.UpdateProgress();
+
+    std::string ini = BuildLayerIni("topo", n);
+    ini.push_back('\0');
+    archive.AddEntry("rmp", "ini", reinterpret_cast<const uint8_t*>(ini.data()), ini.size());
+
+    selectMap(n);
+    for (int i = 0; i < n; ++i) {
+      const std::string name = "topo" + std::to_string(i + 1);
+      const int32_t p = progress.progressPercent;
+      const image::WorkingBitmap* bitmap = selectMap(i);
+      progress.progressVisible = true;
+      progress.progressPercent = p;
+      progress.UpdateProgress();
+      // A layer cut from a missing image would be black: stop instead.
+      if (!bitmap || bitmap->Empty()) {
+        EndProgress(progress);
+        return false;
+      }
+      // The file may have changed since the map was added.
+      if (!FitsOneLayer(catalogue, i, bitmap->width, bitmap->height, messages)) {
+        EndProgress(progress);
+        return false;
+      }
+      const catalogue::MapEntry& entry = catalogue.entries[size_t(i)];
+      {
+        // The layer's buffers live only until its two entries are in the archive.
+        TileData tiles = BuildTileData(entry, *bitmap, n, progress, options.threads);
+        std::vector<uint8_t> a00 = BuildA00(tiles);
+        std::vector<uint8_t> tlm = BuildTlm(entry, tiles);
+        tiles = TileData{};
+        archive.AddEntry(name, "tlm", tlm);
+        archive.AddEntry(name, "a00", a00);
+      }
+      progress.progressPercent = static_cast<int32_t>(RoundHalfEven(100.0 / n * (i + 1)));
+      progress.UpdateProgress();
+    }
+    archive.AddEntry("chunk", "ics", IconChunk().data(), IconChunk().size());
+    archive.WriteToFile(path);
+  } catch (const std::bad_alloc&) {
+    throw PlatformError("Out of memory while expanding memory stream");
+  }
+  EndProgress(progress);
+  return true;
+}
+
+}  // namespace karovel::rmp
