@@ -1,12 +1,127 @@
+#include <unistd.h>
+
 #include <iostream>
 
+#include "base/platform_error.h"
+#include "catalogue/map_catalogue.h"
+#include "image/image_loader.h"
+#include "mapfiles/load_map_files.h"
+#include "rmp/build_rmp.h"
 #include "tools/commands.h"
 
 namespace karovel::tools {
 
-int RunBuild(const Args&) {
-  std::cerr << "karovel-rmp build: not built yet\n";
-  return 2;
+namespace {
+
+const char* const kBuildUsage =
+    "usage: karovel-rmp build -o OUT.rmp [--threads N] FILE...\n"
+    "\n"
+    "Reads .gmap map files and OziExplorer .map files as \"Import Map(s)\" does and writes the RMP file\n"
+    "of all their maps, in the order given, with the same bytes as \"Create RMP\" in the window. Every\n"
+    "map must be calibrated. Nothing is written when a map file or an image cannot be read. A progress\n"
+    "bar goes to stderr when it is a terminal.\n"
+    "  -o OUT.rmp    the file to write (replaced whole, or left as it was on failure)\n"
+    "  --threads N   tile encoding threads (default: every core); the bytes do not depend on it\n"
+    "Exit status: 0 written, 1 an error was shown and nothing was written, 2 wrong usage.\n";
+
+// A one-line bar redrawn in place; cleared when the build hides the progress.
+class TerminalBar {
+ public:
+  void Show(int32_t percent, bool visible) {
+    if (!visible) {
+      if (drawn_) std::cerr << "\r" << std::string(60, ' ') << "\r" << std::flush;
+      drawn_ = false;
+      last_ = -1;
+      return;
+    }
+    if (percent == last_) return;
+    last_ = percent;
+    drawn_ = true;
+    const int filled = percent * 40 / 100;
+    std::cerr << "\r[" << std::string(size_t(filled), '#') << std::string(size_t(40 - filled), ' ') << "] "
+              << percent << "%" << std::flush;
+  }
+
+ private:
+  bool drawn_ = false;
+  int32_t last_ = -1;
+};
+
+}  // namespace
+
+int RunBuild(const Args& args) {
+  std::string out;
+  int threads = 0;
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kBuildUsage;
+      return 0;
+    }
+    if (arg == "-o" || arg == "--threads") {
+      if (i + 1 >= args.size()) {
+        std::cerr << "karovel-rmp build: " << arg << " needs a value\n" << kBuildUsage;
+        return 2;
+      }
+      const std::string& value = args[++i];
+      if (arg == "-o") {
+        out = value;
+      } else {
+        try {
+          size_t used = 0;
+          threads = std::stoi(value, &used);
+          if (used != value.size() || threads < 0) throw std::invalid_argument(value);
+        } catch (const std::exception&) {
+          std::cerr << "karovel-rmp build: --threads needs a number, not '" << value << "'\n";
+          return 2;
+        }
+      }
+      continue;
+    }
+    if (arg.size() > 1 && arg[0] == '-') {
+      std::cerr << "karovel-rmp build: unknown option '" << arg << "'\n" << kBuildUsage;
+      return 2;
+    }
+    files.push_back(arg);
+  }
+  if (out.empty() || files.empty()) {
+    std::cerr << kBuildUsage;
+    return 2;
+  }
+
+  StderrMessageSink messages;
+  image::ImageHost host;
+  host.messages = &messages;
+  catalogue::MapCatalogue catalogue;
+  mapfiles::LoadMapFiles(catalogue, host, messages, files);
+  if (messages.shown) return 1;
+  for (int row = 1; row <= catalogue.mapCount; ++row) {
+    if (catalogue.grid1.Cell(row, catalogue::ColR) != "Y") {
+      messages.Show("All maps should be calibrated", "Error");
+      return 1;
+    }
+  }
+
+  TerminalBar bar;
+  Progress progress;
+  if (::isatty(STDERR_FILENO)) progress.show = [&bar](int32_t p, bool v) { bar.Show(p, v); };
+  const rmp::SelectMapFn selectMap = [&](int i) -> const image::WorkingBitmap* {
+    if (i >= catalogue.mapCount) return nullptr;
+    if (!image::LoadWorkingImage(host, catalogue.grid2.Cell(i + 1, catalogue::ColFname))) return nullptr;
+    catalogue.selectedMap = i;
+    return host.workingBitmap.get();
+  };
+  rmp::BuildOptions options;
+  options.threads = threads;
+  bool written = false;
+  try {
+    written = rmp::BuildRmp(catalogue, out, messages, progress, selectMap, options);
+  } catch (...) {
+    bar.Show(0, false);
+    throw;
+  }
+  return written ? 0 : 1;
 }
 
 }  // namespace karovel::tools
