@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <limits>
+#include <mutex>
+#include <optional>
 #include <stdexcept>
+#include <thread>
 
 #include "base/byte_writer.h"
 #include "base/platform_error.h"
@@ -66,8 +71,107 @@ void CutTile(const image::WorkingBitmap& bitmap, int32_t x, int32_t y, uint8_t* 
   }
 }
 
+namespace {
+
+// Hands out the tiles of one map to encoding threads and gives the encoded tiles back in tile order.
+// At most `window` tiles are encoded ahead of the one the caller waits for, which bounds the memory.
+class ParallelEncoder {
+ public:
+  ParallelEncoder(const image::WorkingBitmap& bitmap, const TileGrid& grid, int threads)
+      : bitmap_(bitmap),
+        grid_(grid),
+        total_(grid.TileCount()),
+        window_(int64_t(threads) * 4),
+        ring_(size_t(window_)) {
+    try {
+      for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+    } catch (...) {
+      Stop();
+      throw;
+    }
+  }
+  ~ParallelEncoder() { Stop(); }
+  ParallelEncoder(const ParallelEncoder&) = delete;
+  ParallelEncoder& operator=(const ParallelEncoder&) = delete;
+
+  // The JPEG bytes of tile t; tiles are taken in order 0, 1, 2, ...
+  std::vector<uint8_t> Take(int64_t t) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    Slot& slot = ring_[size_t(t % window_)];
+    ready_.wait(lock, [&] { return slot.ready || error_; });
+    if (error_) std::rethrow_exception(error_);
+    std::vector<uint8_t> jpeg = std::move(slot.jpeg);
+    slot.ready = false;
+    consumed_ = t + 1;
+    space_.notify_all();
+    return jpeg;
+  }
+
+ private:
+  struct Slot {
+    std::vector<uint8_t> jpeg;
+    bool ready = false;
+  };
+
+  void Work() {
+    std::vector<uint8_t> tile(size_t(TileSize) * TileSize * 3);
+    for (;;) {
+      int64_t t;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        space_.wait(lock, [&] { return stop_ || next_ >= total_ || next_ < consumed_ + window_; });
+        if (stop_ || next_ >= total_) return;
+        t = next_++;
+      }
+      try {
+        const int32_t x = grid_.firstPixelX + int32_t(t % grid_.tilesAcross) * TileSize;
+        const int32_t y = grid_.firstPixelY + int32_t(t / grid_.tilesAcross) * TileSize;
+        CutTile(bitmap_, x, y, tile.data());
+        std::vector<uint8_t> jpeg;
+        EncodeTile(tile.data(), jpeg);
+        std::lock_guard<std::mutex> lock(mutex_);
+        Slot& slot = ring_[size_t(t % window_)];
+        slot.jpeg = std::move(jpeg);
+        slot.ready = true;
+        ready_.notify_all();
+      } catch (...) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!error_) error_ = std::current_exception();
+        stop_ = true;
+        ready_.notify_all();
+        space_.notify_all();
+        return;
+      }
+    }
+  }
+
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    space_.notify_all();
+    for (std::thread& w : workers_)
+      if (w.joinable()) w.join();
+  }
+
+  const image::WorkingBitmap& bitmap_;
+  const TileGrid& grid_;
+  const int64_t total_;
+  const int64_t window_;
+  std::mutex mutex_;
+  std::condition_variable ready_, space_;
+  std::vector<Slot> ring_;
+  int64_t next_ = 0, consumed_ = 0;
+  bool stop_ = false;
+  std::exception_ptr error_;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace
+
 TileData BuildTileData(const catalogue::MapEntry& entry, const image::WorkingBitmap& bitmap, int mapCount,
-                       Progress& progress, int /*threads*/) {
+                       Progress& progress, int threads) {
   TileData data;
   data.grid = PlaceOnGrid(entry, bitmap.width, bitmap.height);
   const TileGrid& g = data.grid;
@@ -78,13 +182,23 @@ TileData BuildTileData(const catalogue::MapEntry& entry, const image::WorkingBit
   const int32_t step = RoundToInt(100.0 / mapCount);
   const int32_t share = (p0 / step + 1) * step - p0;
 
-  std::vector<uint8_t> tile(size_t(TileSize) * TileSize * 3);
+  if (threads <= 0) threads = int(std::max(1u, std::thread::hardware_concurrency()));
+  threads = int(std::min<int64_t>(threads, total));
+  // One thread encodes inline; more encode ahead while this thread collects the tiles in order.
+  std::optional<ParallelEncoder> encoder;
+  if (threads > 1) encoder.emplace(bitmap, g, threads);
+  std::vector<uint8_t> tile(threads > 1 ? 0 : size_t(TileSize) * TileSize * 3);
   std::vector<uint8_t> jpeg;
+
   int32_t x = g.firstPixelX, y = g.firstPixelY;
   for (int64_t t = 1; t <= total; ++t) {
-    CutTile(bitmap, x, y, tile.data());
-    jpeg.clear();
-    EncodeTile(tile.data(), jpeg);
+    if (encoder) {
+      jpeg = encoder->Take(t - 1);
+    } else {
+      CutTile(bitmap, x, y, tile.data());
+      jpeg.clear();
+      EncodeTile(tile.data(), jpeg);
+    }
     const size_t offset = data.buffer.size();
     if (offset + 4 + jpeg.size() > size_t(std::numeric_limits<int32_t>::max()))
       throw PlatformError("The tiles of one map take more than 2 GiB");

@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "base/byte_reader.h"
 #include "tests/support/image_writers.h"
@@ -313,6 +314,64 @@ TEST(BuildTileData, AnEmptyBitmapGivesBlackTiles) {
   const DecodedTile d = Decode(tiles.buffer.data() + 4, size_t(tiles.table[0].jpegLength));
   ASSERT_TRUE(d.ok);
   EXPECT_LE(*std::max_element(d.rgb.begin(), d.rgb.end()), 2);
+}
+
+}  // namespace
+}  // namespace karovel::rmp
+
+namespace karovel::rmp {
+namespace {
+
+struct EncodeRun {
+  TileData tiles;
+  std::vector<int32_t> progress;
+  bool onCallingThread = true;
+};
+
+EncodeRun Encode(const image::WorkingBitmap& bitmap, int threads) {
+  EncodeRun run;
+  Progress progress;
+  progress.progressPercent = 33;
+  const std::thread::id caller = std::this_thread::get_id();
+  progress.show = [&](int32_t p, bool) {
+    run.progress.push_back(p);
+    if (std::this_thread::get_id() != caller) run.onCallingThread = false;
+  };
+  run.tiles = BuildTileData(WorkedExample(), bitmap, 3, progress, threads);
+  return run;
+}
+
+class ThreadCount : public ::testing::TestWithParam<int> {};
+
+TEST_P(ThreadCount, SameBytesAndProgressAsOneThread) {
+  // 7 x 5 tiles of different content, so a tile out of place changes the bytes.
+  static const image::WorkingBitmap bitmap = Bitmap(MapLikePicture(1700, 1100));
+  static const EncodeRun serial = Encode(bitmap, 1);
+  const EncodeRun run = Encode(bitmap, GetParam());
+  ASSERT_EQ(run.tiles.table.size(), 35u);
+  EXPECT_TRUE(run.tiles.buffer == serial.tiles.buffer);
+  for (size_t t = 0; t < run.tiles.table.size(); ++t) {
+    EXPECT_EQ(run.tiles.table[t].jpegLength, serial.tiles.table[t].jpegLength) << t;
+    EXPECT_EQ(run.tiles.table[t].dataOffset, serial.tiles.table[t].dataOffset) << t;
+    EXPECT_EQ(run.tiles.table[t].imageX, serial.tiles.table[t].imageX) << t;
+    EXPECT_EQ(run.tiles.table[t].imageY, serial.tiles.table[t].imageY) << t;
+  }
+  EXPECT_EQ(run.progress, serial.progress);
+  EXPECT_TRUE(run.onCallingThread);
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, ThreadCount, ::testing::Values(2, 3, 8, 0));
+
+TEST(BuildTileData, AFailingProgressSinkEndsTheWorkersCleanly) {
+  const image::WorkingBitmap bitmap = Bitmap(MapLikePicture(1700, 1100));
+  Progress progress;
+  progress.progressPercent = 5;
+  int calls = 0;
+  progress.show = [&](int32_t, bool) {
+    if (++calls == 3) throw std::runtime_error("stop");
+  };
+  EXPECT_THROW(BuildTileData(WorkedExample(), bitmap, 1, progress, 4), std::runtime_error);
+  EXPECT_EQ(calls, 3);
 }
 
 }  // namespace

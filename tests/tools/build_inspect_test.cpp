@@ -88,6 +88,16 @@ TEST_F(BuildInspectTest, ThreeScalesBuildAndInspect) {
   EXPECT_NE(inspect.out.find("consistent: 8 members, 3 layers"), std::string::npos);
 }
 
+TEST_F(BuildInspectTest, TheThreadCountDoesNotChangeTheBytes) {
+  ThreeScales(false);
+  const std::string gmap = SaveMaps("three.gmap");
+  ASSERT_EQ(Capture(RunBuild, {"-o", dir.File("one.rmp"), "--threads", "1", gmap}).status, 0);
+  ASSERT_EQ(Capture(RunBuild, {"-o", dir.File("all.rmp"), gmap}).status, 0);
+  ASSERT_EQ(Capture(RunBuild, {"-o", dir.File("five.rmp"), "--threads", "5", gmap}).status, 0);
+  EXPECT_TRUE(testing::ReadFile(dir.File("one.rmp")) == testing::ReadFile(dir.File("all.rmp")));
+  EXPECT_TRUE(testing::ReadFile(dir.File("one.rmp")) == testing::ReadFile(dir.File("five.rmp")));
+}
+
 TEST_F(BuildInspectTest, AnUncalibratedMapIsRefusedAndNothingIsWritten) {
   AddMap("good", 8.0, 47.0, 0.001, 50, 40);
   AddMap("raw", 0, 0, 0, 50, 40, false);
