@@ -106,9 +106,18 @@ int RunBuild(const Args& args) {
   TerminalBar bar;
   Progress progress;
   if (::isatty(STDERR_FILENO)) progress.show = [&bar](int32_t p, bool v) { bar.Show(p, v); };
+  // Reading the map files left the last map's image in the working bitmap: that map needs no second
+  // decode (the same file gives the same pixels).
+  int held = catalogue.mapCount > 0 && host.workingBitmap && !host.workingBitmap->Empty()
+                 ? catalogue.mapCount - 1
+                 : -1;
   const rmp::SelectMapFn selectMap = [&](int i) -> const image::WorkingBitmap* {
     if (i >= catalogue.mapCount) return nullptr;
-    if (!image::LoadWorkingImage(host, catalogue.grid2.Cell(i + 1, catalogue::ColFname))) return nullptr;
+    if (i != held) {
+      held = -1;
+      if (!image::LoadWorkingImage(host, catalogue.grid2.Cell(i + 1, catalogue::ColFname))) return nullptr;
+      held = i;
+    }
     catalogue.selectedMap = i;
     return host.workingBitmap.get();
   };
