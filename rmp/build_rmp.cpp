@@ -1,6 +1,7 @@
 #include "rmp/build_rmp.h"
 
 #include <new>
+#include <stdexcept>
 
 #include "base/platform_error.h"
 #include "rmp/icon_chunk.h"
@@ -13,17 +14,28 @@ std::string TooManyTilesMessage(const std::string& mapName, int64_t tiles) {
          std::to_string(MaxLayerTiles) + " tiles";
 }
 
+std::string OffTheGridMessage(const std::string& mapName) {
+  return "Map \"" + mapName + "\" cannot be placed on the tile grid: its calibration has a zero scale or " +
+         "a value out of range";
+}
+
 namespace {
 
 std::string MapName(const catalogue::MapCatalogue& catalogue, int i) {
   return catalogue.grid1.Cell(i + 1, catalogue::ColName);
 }
 
-// Refuses a map that would overflow the tile index; the grid depends only on the calibration and the
-// image size.
+// Refuses a map that cannot be placed on the grid (a map file may say "calibrated" with a zero scale) or
+// would overflow the tile index; the grid depends only on the calibration and the image size.
 bool FitsOneLayer(const catalogue::MapCatalogue& catalogue, int i, int32_t width, int32_t height,
                   MessageSink& messages) {
-  const int64_t tiles = PlaceOnGrid(catalogue.entries[size_t(i)], width, height).TileCount();
+  int64_t tiles = 0;
+  try {
+    tiles = PlaceOnGrid(catalogue.entries[size_t(i)], width, height).TileCount();
+  } catch (const std::domain_error&) {
+    messages.Show(OffTheGridMessage(MapName(catalogue, i)), "Error");
+    return false;
+  }
   if (tiles <= MaxLayerTiles) return true;
   messages.Show(TooManyTilesMessage(MapName(catalogue, i), tiles), "Error");
   return false;

@@ -29,12 +29,13 @@ struct BuildOptions {
 // or not at all; progress is driven as the progress bar expects. The caller has checked that every map
 // is calibrated. Returns true when the file was written. Returns false, writing nothing, when a map's
 // image cannot be loaded (the loader's message is the only one) or a map needs more tiles than a layer
-// holds (an "Error" message). Platform failures (out of memory, file not creatable, write error, a
-// file past 4 GiB) throw PlatformError; nothing is written then either.
+// holds or cannot be placed on the tile grid (an "Error" message). Platform failures (out of memory, file not
+// creatable, write error, a file past 4 GiB) throw PlatformError; nothing is written then either.
 bool BuildRmp(const catalogue::MapCatalogue& catalogue, const std::string& path, MessageSink& messages,
               Progress& progress, const SelectMapFn& selectMap, const BuildOptions& options = {});
 
-// The "Error" text for a map that does not fit one layer.
+// The "Error" texts for a map that does not fit one layer and for one that cannot be placed at all.
 std::string TooManyTilesMessage(const std::string& mapName, int64_t tiles);
+std::string OffTheGridMessage(const std::string& mapName);
 
 }  // namespace karovel::rmp

@@ -28,23 +28,37 @@ namespace {
 
 int32_t RoundToInt(double value) { return static_cast<int32_t>(RoundHalfEven(value)); }
 
-// Integer division truncating toward zero, as C++ does.
-int32_t Div(int32_t a, int32_t b) { return a / b; }
+}  // namespace
+
+namespace {
+
+// A grid value that must fit int32; calibrations from map files are not checked on the way in.
+int32_t GridInt(double value) {
+  if (!(std::fabs(value) < 2147483647.0)) throw std::domain_error("calibration off the tile grid");
+  return static_cast<int32_t>(value);
+}
 
 }  // namespace
 
 TileGrid PlaceOnGrid(const catalogue::MapEntry& entry, int32_t width, int32_t height) {
+  if (!std::isfinite(entry.originLon) || !std::isfinite(entry.originLat) ||
+      !std::isfinite(entry.lonPerPixel) || !std::isfinite(entry.latPerPixel) || entry.lonPerPixel == 0 ||
+      entry.latPerPixel == 0)
+    throw std::domain_error("calibration off the tile grid");
   TileGrid g;
   g.tileLonSpan = entry.lonPerPixel * TileSize;
-  g.firstColumn = static_cast<int32_t>(std::trunc((180 + entry.originLon) / g.tileLonSpan));
-  g.firstPixelX = RoundToInt((g.firstColumn * g.tileLonSpan - 180 - entry.originLon) / entry.lonPerPixel);
-  g.latSign = entry.latPerPixel > 0 ? 1 : (entry.latPerPixel < 0 ? -1 : 0);
+  g.firstColumn = GridInt(std::trunc((180 + entry.originLon) / g.tileLonSpan));
+  g.firstPixelX =
+      GridInt(RoundHalfEven((g.firstColumn * g.tileLonSpan - 180 - entry.originLon) / entry.lonPerPixel));
+  g.latSign = entry.latPerPixel > 0 ? 1 : -1;
   g.tileLatSpan = std::fabs(entry.latPerPixel * TileSize);
-  g.firstRow = static_cast<int32_t>(std::trunc((g.latSign * entry.originLat + 90) / g.tileLatSpan));
-  g.firstPixelY = RoundToInt((g.firstRow * g.tileLatSpan - 90 - g.latSign * entry.originLat) /
-                             std::fabs(entry.latPerPixel));
-  g.tilesAcross = Div(width - g.firstPixelX, TileSize) + 1;
-  g.tilesDown = Div(height - g.firstPixelY, TileSize) + 1;
+  g.firstRow = GridInt(std::trunc((g.latSign * entry.originLat + 90) / g.tileLatSpan));
+  g.firstPixelY = GridInt(RoundHalfEven((g.firstRow * g.tileLatSpan - 90 - g.latSign * entry.originLat) /
+                                        std::fabs(entry.latPerPixel)));
+  g.tilesAcross = GridInt(double((int64_t(width) - g.firstPixelX) / TileSize + 1));
+  g.tilesDown = GridInt(double((int64_t(height) - g.firstPixelY) / TileSize + 1));
+  // A first pixel right of or below the image start (a scale with the wrong sign) gives no tiles.
+  if (g.tilesAcross < 1 || g.tilesDown < 1) throw std::domain_error("calibration off the tile grid");
   return g;
 }
 

@@ -49,7 +49,8 @@ struct TileData {
   TileTable table;
 };
 
-// The grid placement of a map whose image is width x height pixels. The scales must not be zero.
+// The grid placement of a map whose image is width x height pixels. A calibration that cannot be placed
+// (a zero or non-finite value, a grid position beyond 32 bits) throws std::domain_error.
 TileGrid PlaceOnGrid(const catalogue::MapEntry& entry, int32_t width, int32_t height);
 
 // Encodes one 256 x 256 RGB tile (3 bytes a pixel, row-major) as a baseline JFIF stream: library

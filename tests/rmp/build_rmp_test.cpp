@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 
@@ -215,6 +216,32 @@ TEST_F(FailedBuild, TooManyTilesForOneLayer) {
   EXPECT_TRUE(f.selected.empty());  // refused before any image is loaded
   ExpectUntouched();
 }
+
+// A map file can mark a map calibrated with any four numbers.
+class OffTheGrid : public FailedBuild, public ::testing::WithParamInterface<MapEntry> {};
+
+TEST_P(OffTheGrid, IsRefusedBeforeAnyWork) {
+  f.Add("odd", GetParam(), 300, 200);
+  EXPECT_FALSE(f.Build(path));
+  ASSERT_EQ(f.messages.messages.size(), 1u);
+  EXPECT_EQ(f.messages.messages[0].text, OffTheGridMessage("odd"));
+  EXPECT_EQ(f.messages.messages[0].caption, "Error");
+  EXPECT_TRUE(f.selected.empty());
+  ExpectUntouched();
+}
+
+MapEntry With(double lon, double lat, double lonPerPixel, double latPerPixel) {
+  MapEntry e = Entry(lon, lat, 0.001);
+  e.lonPerPixel = lonPerPixel;
+  e.latPerPixel = latPerPixel;
+  return e;
+}
+
+INSTANTIATE_TEST_SUITE_P(Calibrations, OffTheGrid,
+                         ::testing::Values(With(10, 50, 0, -0.001), With(10, 50, 0.001, 0),
+                                           With(1e300, 50, 0.001, -0.001), With(10, 50, 1e-300, -0.001),
+                                           With(std::nan(""), 50, 0.001, -0.001),
+                                           With(10, 50, 0.001, INFINITY)));
 
 TEST_F(FailedBuild, ImageGoneBeforeTheBuild) {
   f.missing = 1;
