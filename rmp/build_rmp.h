@@ -14,10 +14,11 @@
 namespace karovel::rmp {
 
 // Makes map i (0-based) the selected map and loads its image into the working bitmap, as selecting grid
-// row i + 1 does; returns that bitmap, or nullptr (or an empty bitmap) when the image could not be
-// loaded, after the loader has told the user. BuildRmp first calls it once with i == mapCount (the row
-// after the last map, which holds no map; the result is ignored) so that selecting row 1 afterwards
-// really loads map 0. The window passes its row selection; karovel-rmp loads the file directly.
+// row i + 1 does (the window also repaints itself there, so the new selection shows); returns that
+// bitmap, or nullptr (or an empty bitmap) when the image could not be loaded, after the loader has told
+// the user. BuildRmp first calls it once with i == mapCount (the row after the last map, which holds no
+// map; the result is ignored) so that selecting row 1 afterwards really loads map 0. The window passes
+// its row selection; karovel-rmp loads the file directly.
 using SelectMapFn = std::function<const image::WorkingBitmap*(int mapIndex)>;
 
 struct BuildOptions {
@@ -25,12 +26,13 @@ struct BuildOptions {
   uint64_t sizeLimit = MaxRmpFileSize;  // lowered by tests
 };
 
-// Builds the RMP file of every map of the catalogue, in catalogue order, and writes it to path completely
-// or not at all; progress is driven as the progress bar expects. The caller has checked that every map
-// is calibrated. Returns true when the file was written. Returns false, writing nothing, when a map's
-// image cannot be loaded (the loader's message is the only one) or a map needs more tiles than a layer
-// holds or cannot be placed on the tile grid (an "Error" message). Platform failures (out of memory, file not
-// creatable, write error, a file past 4 GiB) throw PlatformError; nothing is written then either.
+// Builds the RMP file of every map of the catalogue, in catalogue order, and writes it to path
+// completely or not at all; progress is driven as the progress bar expects. The caller has checked that
+// every map is calibrated. Returns true when the file was written. Returns false, writing nothing, when
+// a map's image cannot be loaded (the loader's message is the only one), or a map needs more tiles than
+// a layer holds or cannot be placed on the tile grid (an "Error" message). Platform failures (out of
+// memory, file not creatable, write error, a file past 4 GiB) throw PlatformError; nothing is written
+// then either, and the progress keeps its last state.
 bool BuildRmp(const catalogue::MapCatalogue& catalogue, const std::string& path, MessageSink& messages,
               Progress& progress, const SelectMapFn& selectMap, const BuildOptions& options = {});
 

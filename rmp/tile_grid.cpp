@@ -28,10 +28,6 @@ namespace {
 
 int32_t RoundToInt(double value) { return static_cast<int32_t>(RoundHalfEven(value)); }
 
-}  // namespace
-
-namespace {
-
 // A grid value that must fit int32; calibrations from map files are not checked on the way in.
 int32_t GridInt(double value) {
   if (!(std::fabs(value) < 2147483647.0)) throw std::domain_error("calibration off the tile grid");
