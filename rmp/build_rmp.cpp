@@ -89,12 +89,10 @@ bool BuildRmp(const catalogue::MapCatalogue& catalogue, const std::string& path,
       const catalogue::MapEntry& entry = catalogue.entries[size_t(i)];
       {
         // The layer's buffers live only until its two entries are in the archive.
+        // The .a00 is made in the tile buffer and moved into the archive: one copy of the tiles.
         TileData tiles = BuildTileData(entry, *bitmap, n, progress, options.threads);
-        std::vector<uint8_t> a00 = BuildA00(tiles);
-        std::vector<uint8_t> tlm = BuildTlm(entry, tiles);
-        tiles = TileData{};
-        archive.AddEntry(name, "tlm", tlm);
-        archive.AddEntry(name, "a00", a00);
+        archive.AddEntry(name, "tlm", BuildTlm(entry, tiles));
+        archive.AddEntry(name, "a00", BuildA00(std::move(tiles)));
       }
       progress.progressPercent = static_cast<int32_t>(RoundHalfEven(100.0 / n * (i + 1)));
       progress.UpdateProgress();

@@ -46,21 +46,38 @@ uint64_t RmpArchive::DirectorySize(uint32_t entries) {
   return (beforeFill + 15) / 16 * 16 + 16;
 }
 
-void RmpArchive::AddEntry(const std::string& name, const std::string& extension, const uint8_t* data,
-                          size_t size) {
+void RmpArchive::AddDirectoryEntry(const std::string& name, const std::string& extension, size_t size) {
   if (name.size() > 9 || extension.size() > 7)
     throw std::length_error("member name " + name + "." + extension + " does not fit its fields");
-  const uint64_t after = DirectorySize(entryCount + 1) + content.Size() + size;
+  const uint64_t after = DirectorySize(entryCount + 1) + contentSize + size;
   if (after > sizeLimit) throw PlatformError(TooLargeMessage(after, sizeLimit));
+  WriteFixedField(directory, name, 9);
+  WriteFixedField(directory, extension, 7);
+  directory.U32(0);
+  directory.U32(uint32_t(size));
+}
+
+void RmpArchive::AddEntry(const std::string& name, const std::string& extension, const uint8_t* data,
+                          size_t size) {
+  std::vector<uint8_t> copy;
   try {
-    WriteFixedField(directory, name, 9);
-    WriteFixedField(directory, extension, 7);
-    directory.U32(0);
-    directory.U32(uint32_t(size));
-    content.Append(data, size);
+    copy.assign(data, data + size);
   } catch (const std::bad_alloc&) {
     throw PlatformError(OutOfMemory);
   }
+  AddEntry(name, extension, std::move(copy));
+}
+
+void RmpArchive::AddEntry(const std::string& name, const std::string& extension,
+                          std::vector<uint8_t>&& data) {
+  try {
+    content.reserve(content.size() + 1);
+    AddDirectoryEntry(name, extension, data.size());
+    content.push_back(std::move(data));  // cannot throw after the reserve
+  } catch (const std::bad_alloc&) {
+    throw PlatformError(OutOfMemory);
+  }
+  contentSize += content.back().size();
   entryCount += 1;
 }
 
@@ -82,9 +99,10 @@ void RmpArchive::WriteToFile(const std::string& path) {
   }
   directory.PutU32At(0, entryCount);
   directory.PutU32At(4, entryCount);
-  // Directory and content go out one after the other, without a joined copy of the whole file.
-  WriteFileAtomically(
-      path, {{directory.Bytes().data(), directory.Size()}, {content.Bytes().data(), content.Size()}});
+  // The directory and the members go out one after the other, without a joined copy of the file.
+  std::vector<BytePiece> pieces{{directory.Bytes().data(), directory.Size()}};
+  for (const std::vector<uint8_t>& member : content) pieces.push_back({member.data(), member.size()});
+  WriteFileAtomically(path, pieces);
 }
 
 }  // namespace karovel::rmp

@@ -25,12 +25,14 @@ class RmpArchive {
   RmpArchive();
 
   // Appends one member (name up to 9 characters, extension up to 7; longer ones throw
-  // std::length_error). The data is copied. Throws PlatformError when the file would pass sizeLimit or
+  // std::length_error). These two copy the data. Throws PlatformError when the file would pass sizeLimit or
   // memory runs out ("Out of memory while expanding memory stream").
   void AddEntry(const std::string& name, const std::string& extension, const uint8_t* data, size_t size);
   void AddEntry(const std::string& name, const std::string& extension, const std::vector<uint8_t>& data) {
     AddEntry(name, extension, data.data(), data.size());
   }
+  // The same, taking the caller's buffer over instead of copying it (no second copy of a layer).
+  void AddEntry(const std::string& name, const std::string& extension, std::vector<uint8_t>&& data);
 
   // Completes the directory and writes the file completely or not at all (PlatformError on failure,
   // the previous file untouched). Call once.
@@ -39,12 +41,17 @@ class RmpArchive {
   // Size of the directory with its trailer for a number of entries.
   static uint64_t DirectorySize(uint32_t entries);
   // Size the file has when written with the entries added so far.
-  uint64_t FileSize() const { return DirectorySize(entryCount) + content.Size(); }
+  uint64_t FileSize() const { return DirectorySize(entryCount) + contentSize; }
 
   uint64_t sizeLimit = MaxRmpFileSize;  // lowered by tests
   ByteWriter directory;
-  ByteWriter content;
+  // The data of the entries in entry order; written back to back after the directory.
+  std::vector<std::vector<uint8_t>> content;
+  uint64_t contentSize = 0;
   uint32_t entryCount = 0;
+
+ private:
+  void AddDirectoryEntry(const std::string& name, const std::string& extension, size_t size);
 };
 
 }  // namespace karovel::rmp

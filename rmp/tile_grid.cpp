@@ -226,16 +226,32 @@ TileData BuildTileData(const catalogue::MapEntry& entry, const image::WorkingBit
   return data;
 }
 
-std::vector<uint8_t> BuildA00(const TileData& tiles) {
-  std::vector<uint8_t> out(4 + tiles.buffer.size());
-  const uint32_t count = uint32_t(tiles.table.size());
+namespace {
+
+// out holds the count field and then the tile data buffer; the placeholders become the lengths.
+void FillA00Fields(std::vector<uint8_t>& out, const TileTable& table) {
+  const uint32_t count = uint32_t(table.size());
   for (int i = 0; i < 4; ++i) out[size_t(i)] = uint8_t(count >> (8 * i));
-  // The buffer's placeholders stand where the length fields go, shifted by the count.
-  std::memcpy(out.data() + 4, tiles.buffer.data(), tiles.buffer.size());
-  for (const TileRecord& r : tiles.table) {
+  for (const TileRecord& r : table) {
     uint8_t* field = out.data() + 4 + size_t(r.dataOffset);
     for (int i = 0; i < 4; ++i) field[i] = uint8_t(uint32_t(r.jpegLength) >> (8 * i));
   }
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildA00(const TileData& tiles) {
+  std::vector<uint8_t> out(4 + tiles.buffer.size());
+  std::memcpy(out.data() + 4, tiles.buffer.data(), tiles.buffer.size());
+  FillA00Fields(out, tiles.table);
+  return out;
+}
+
+std::vector<uint8_t> BuildA00(TileData&& tiles) {
+  std::vector<uint8_t> out = std::move(tiles.buffer);
+  tiles.buffer = {};
+  out.insert(out.begin(), 4, 0);
+  FillA00Fields(out, tiles.table);
   return out;
 }
 

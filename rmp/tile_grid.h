@@ -71,6 +71,8 @@ TileData BuildTileData(const catalogue::MapEntry& entry, const image::WorkingBit
 
 // The .a00 file: the tile count, then per tile its length and its JPEG bytes.
 std::vector<uint8_t> BuildA00(const TileData& tiles);
+// The same, made in the tile data buffer itself, which is taken over (no second copy of the tiles).
+std::vector<uint8_t> BuildA00(TileData&& tiles);
 
 // The .tlm file of the same map: header, bounds and the two-level tree of tile entries. The layer must
 // hold at most MaxLayerTiles tiles (std::length_error otherwise).

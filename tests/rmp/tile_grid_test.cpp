@@ -293,6 +293,10 @@ TEST_F(TileStreams, A00HoldsCountLengthsAndStreams) {
     EXPECT_EQ(fields[t], size_t(tiles.table[size_t(t)].dataOffset) + 4);
     EXPECT_EQ(0, std::memcmp(a00.data() + fields[t] + 4, tiles.buffer.data() + fields[t], size_t(l[t])));
   }
+  // Made in place from the tile buffer: the same bytes.
+  TileData taken = tiles;
+  EXPECT_TRUE(BuildA00(std::move(taken)) == a00);
+  EXPECT_TRUE(taken.buffer.empty());
 }
 
 TEST(BuildTileData, ProgressClimbsToTheNextStep) {
