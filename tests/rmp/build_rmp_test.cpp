@@ -217,6 +217,18 @@ TEST_F(FailedBuild, TooManyTilesForOneLayer) {
   ExpectUntouched();
 }
 
+}  // namespace
+}  // namespace karovel::rmp
+
+namespace karovel::catalogue {
+void PrintTo(const MapEntry& e, std::ostream* os) {
+  *os << e.originLon << " " << e.originLat << " " << e.lonPerPixel << " " << e.latPerPixel;
+}
+}  // namespace karovel::catalogue
+
+namespace karovel::rmp {
+namespace {
+
 // A map file can mark a map calibrated with any four numbers.
 class OffTheGrid : public FailedBuild, public ::testing::WithParamInterface<MapEntry> {};
 

@@ -67,6 +67,8 @@ struct PlacementCase {
   int32_t firstColumn, firstPixelX, firstRow, firstPixelY, tilesAcross, tilesDown;
 };
 
+void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.what; }
+
 class Placement : public ::testing::TestWithParam<PlacementCase> {};
 
 TEST_P(Placement, Fields) {

@@ -126,6 +126,8 @@ struct TreeCase {
   int32_t rootReference;
 };
 
+void PrintTo(const TreeCase& c, std::ostream* os) { *os << c.across << "x" << c.down; }
+
 class TreeShape : public ::testing::TestWithParam<TreeCase> {};
 
 // Leaves are blocks 0, 2, 3, ...; block 1 is the root; the keys sit between the leaves in k order.

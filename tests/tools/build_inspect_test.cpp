@@ -138,6 +138,8 @@ struct Corruption {
   const char* message;  // the start of the report after "<member> at file offset N"
 };
 
+void PrintTo(const Corruption& c, std::ostream* os) { *os << c.what; }
+
 class InspectCorruption : public BuildInspectTest, public ::testing::WithParamInterface<Corruption> {};
 
 TEST_P(InspectCorruption, IsReported) {
