@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "base/byte_writer.h"
@@ -93,11 +94,15 @@ class ParallelEncoder {
         total_(grid.TileCount()),
         window_(int64_t(threads) * 4),
         ring_(size_t(window_)) {
-    try {
-      for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
-    } catch (...) {
-      Stop();
-      throw;
+    workers_.reserve(size_t(threads));
+    // When the system gives fewer threads, the ones started do the work; with none the caller encodes.
+    for (int i = 0; i < threads; ++i) {
+      try {
+        workers_.emplace_back([this] { Work(); });
+      } catch (const std::system_error&) {
+        if (workers_.empty()) throw;
+        break;
+      }
     }
   }
   ~ParallelEncoder() { Stop(); }
@@ -196,7 +201,13 @@ TileData BuildTileData(const catalogue::MapEntry& entry, const image::WorkingBit
   threads = int(std::min<int64_t>(threads, total));
   // One thread encodes inline; more encode ahead while this thread collects the tiles in order.
   std::optional<ParallelEncoder> encoder;
-  if (threads > 1) encoder.emplace(bitmap, g, threads);
+  if (threads > 1) {
+    try {
+      encoder.emplace(bitmap, g, threads);
+    } catch (const std::system_error&) {
+      threads = 1;
+    }
+  }
   std::vector<uint8_t> tile(threads > 1 ? 0 : size_t(TileSize) * TileSize * 3);
   std::vector<uint8_t> jpeg;
 
