@@ -12,6 +12,7 @@
 #include "image/decoders.h"
 #include "image/image_loader.h"
 #include "tests/support/image_writers.h"
+#include "tests/support/seed_corpus.h"
 #include "tests/support/temp_dir.h"
 
 namespace karovel::testing {
@@ -89,6 +90,7 @@ inline void DecodeDamaged(image::Decoder decode, const std::vector<uint8_t>& byt
 // Every truncation (strided for large fixtures) and a few hundred seeded random corruptions.
 inline void BatterDecoder(image::Decoder decode, const std::vector<uint8_t>& fixture, uint32_t seed = 1,
                           int corruptions = 300) {
+  RecordDecoderSeed(decode, fixture);
   size_t stride = fixture.size() / 400 + 1;
   for (size_t n = 0; n < fixture.size(); n += stride)
     DecodeDamaged(decode, std::vector<uint8_t>(fixture.begin(), fixture.begin() + long(n)));

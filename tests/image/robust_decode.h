@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image/image_family.h"
+#include "tests/support/seed_corpus.h"
 
 namespace karovel::testing {
 
@@ -34,6 +35,7 @@ inline bool DecodeOrFail(image::Decoder decode, const std::vector<uint8_t>& byte
 // seeded copies with one to eight bytes overwritten (often in the header, where the sizes live).
 inline void ExpectRobust(image::Decoder decode, const std::vector<uint8_t>& fixture, const std::string& path,
                          size_t lengths = 400, int mutations = 300, uint32_t seed = 7) {
+  RecordDecoderSeed(decode, fixture);
   ASSERT_TRUE(DecodeOrFail(decode, fixture, path)) << "the intact fixture must decode";
   const size_t step = std::max<size_t>(1, fixture.size() / lengths);
   for (size_t n = 0; n < fixture.size(); n += step) {

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "tests/support/seed_corpus.h"
+
 namespace karovel::testing {
 
 TempDir::TempDir() {
@@ -24,6 +26,7 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
+  RecordFileSeed(path, bytes);
 }
 
 void WriteTextFile(const std::string& path, const std::string& text) {
