@@ -1,4 +1,5 @@
-// A map file write that fails part way leaves the previous file as it was, and says why.
+// A map file write that fails part way leaves the previous file as it was, and says why (the writer
+// killed before its rename is MapFileTest.AFailedWriteLeavesThePreviousFile).
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -64,10 +65,7 @@ TEST_P(MapFileOutputFault, LeavesThePreviousFileIntact) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, MapFileOutputFault,
-    ::testing::Values(OutputFault{"KilledBeforeTheRename",
-                                  [] { return Hold(new karovel::testing::KillBeforeRename); }, false,
-                                  "killed before the rename"},
-                      OutputFault{"DiskFull", [] { return Hold(new karovel::testing::DiskFullAfter(200)); },
+    ::testing::Values(OutputFault{"DiskFull", [] { return Hold(new karovel::testing::DiskFullAfter(200)); },
                                   false, "Stream write error"},
                       OutputFault{"MissingFolder", [] { return Hold(new int(0)); }, true, ""}),
     [](const auto& info) { return std::string(info.param.name); });
