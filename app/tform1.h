@@ -158,11 +158,15 @@ class TForm1 : public QMainWindow {
   void Image1MouseMove(Qt::MouseButtons buttons, int x, int y);
   void SCScrollbar1Change();
   void SCScrollbar2Change();
+  QRgb ViewBackground() const;             // the window's background, shown where the image ends
+  QImage LensPicture(int x, int y) const;  // the lens for the cursor at view (x, y)
 
   // ---- Reference point editing (tform1_points.cpp) ----
   void BuildMarkers();
   void ShowReferencePoint(int map, int point);
   void ApplyCoordinateMasks(int format);  // the masks of one reference format on the two edits
+  void ShowCoordinates(double latitude, double longitude);  // both edits and boxes, current format
+  catalogue::ReferencePoint* CurrentReferencePoint();       // nullptr while no tab is current
   void SCTabControl1Change();
   void SCMaskEdit3Change();
   void SCMaskEdit4Change();
