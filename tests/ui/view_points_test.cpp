@@ -7,6 +7,7 @@
 
 #include "catalogue/calibration.h"
 #include "image/working_bitmap.h"
+#include "tests/support/family_writers.h"
 #include "tests/support/image_writers.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/window_fixture.h"
@@ -14,14 +15,6 @@
 
 namespace karovel::testing {
 namespace {
-
-void WritePpm(const std::string& path, const RgbImage& picture) {
-  const std::string header =
-      "P6\n" + std::to_string(picture.width) + " " + std::to_string(picture.height) + "\n255\n";
-  std::vector<uint8_t> bytes(header.begin(), header.end());
-  bytes.insert(bytes.end(), picture.pixels.begin(), picture.pixels.end());
-  WriteFile(path, bytes);
-}
 
 QRgb PixelOf(const RgbImage& picture, int x, int y) {
   const uint8_t* p = picture.At(x, y);
@@ -33,8 +26,9 @@ QWidget* SendMouse(app::TForm1& form, QEvent::Type type, QPoint panelPos, Qt::Mo
                    Qt::MouseButtons buttons) {
   QWidget* target = form.Panel3->childAt(panelPos);
   if (!target) target = form.Panel3;
-  const QPointF local = target->mapFrom(form.Panel3, panelPos);
-  QMouseEvent event(type, local, target->mapToGlobal(local), button, buttons, Qt::NoModifier);
+  const QPoint local = target->mapFrom(form.Panel3, panelPos);
+  QMouseEvent event(type, QPointF(local), QPointF(target->mapToGlobal(local)), button, buttons,
+                    Qt::NoModifier);
   QApplication::sendEvent(target, &event);
   return target;
 }
@@ -60,7 +54,7 @@ class ViewTest : public WindowTest, public ::testing::WithParamInterface<char> {
   // Adds a map of a test picture and shows it as selecting its row does.
   void AddAndShow(const RgbImage& picture) {
     const std::string path = dir_.File("map" + std::to_string(form->catalogue.mapCount) + ".ppm");
-    WritePpm(path, picture);
+    WriteFile(path, EncodePnm(picture, 6, 255));
     ASSERT_TRUE(catalogue::AddMap(form->catalogue, form->imageHost, messages, path, "map", ""));
     const int row = form->catalogue.mapCount;
     form->catalogue.selectedMap = row - 1;
