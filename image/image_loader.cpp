@@ -72,7 +72,8 @@ const ImageFamily* DecodeImageFile(const std::string& path, WorkingBitmap& out,
 bool LoadWorkingImage(ImageHost& host, const std::string& path) {
   if (host.repaint) host.repaint();
   host.workingBitmap = std::make_unique<WorkingBitmap>();
-  if (DecodeImageFile(path, *host.workingBitmap, host.progress)) {
+  host.family = DecodeImageFile(path, *host.workingBitmap, host.progress);
+  if (host.family) {
     if (host.loaded) host.loaded(*host.workingBitmap);
     return true;
   }

@@ -19,6 +19,7 @@ struct ImageHost {
   ImageLoadProgressFn progress;                  // start / running percent / end
   std::function<void()> repaint;                 // repaint the window before a long decode
   std::function<void(const WorkingBitmap&)> loaded;  // a load succeeded: the view takes its picture
+  const ImageFamily* family = nullptr;               // the family of the last load; nullptr after a failure
 };
 
 // Decodes the file into host.workingBitmap. The previous bitmap is released first; on failure the slot
