@@ -6,6 +6,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/working_bitmap.h"
@@ -20,9 +21,18 @@ class DecodeError : public std::runtime_error {
 };
 
 struct DecodeInput {
+  DecodeInput() = default;
+  DecodeInput(const uint8_t* bytes, size_t length, std::string filePath,
+              std::function<void(size_t offset)> consumedHook = {})
+      : data(bytes), size(length), path(std::move(filePath)), consumed(std::move(consumedHook)) {}
+
   const uint8_t* data = nullptr;
   size_t size = 0;
   std::string path;  // for families that look beside the file (Dr. Halo palettes)
+  // Sequential decoders may report that they will not read the bytes before an offset again; the
+  // loader then gives those pages back (they read as zero), so a large file is not resident in full
+  // next to the picture growing from it. May be empty.
+  std::function<void(size_t offset)> consumed;
 };
 
 // Reports the running percentage (0 to 100) of a decode; may be empty.

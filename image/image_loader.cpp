@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "base/file_io.h"
+#include "base/page_release.h"
 
 namespace karovel::image {
 
@@ -57,7 +58,10 @@ const ImageFamily* DecodeImageFile(const std::string& path, WorkingBitmap& out,
     started = true;
     RowProgress running;
     if (progress) running = [&progress](int percent) { progress(LoadStage::Running, percent); };
-    family->decode(DecodeInput{data.data(), data.size(), path}, out, running);
+    PageReleaser pages(data.data(), data.size());
+    family->decode(
+        DecodeInput{data.data(), data.size(), path, [&pages](size_t offset) { pages.Consumed(offset); }}, out,
+        running);
     if (progress) progress(LoadStage::Ending, 100);
     if (out.Empty()) return nullptr;
     return family;
