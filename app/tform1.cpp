@@ -121,7 +121,12 @@ TForm1::TForm1(MessageSink& messageSink, ui::FileDialog& openDialog, ui::FileDia
   }
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // The widgets show and edit members (the grids show the catalogue's cells): they must go while those
+  // members still exist, not after them in the base class's destructor.
+  clientArea->removeEventFilter(this);
+  delete clientArea;
+}
 
 void TForm1::CreateMenu() {
   MainMenu1 = Named(menuBar(), "MainMenu1");
