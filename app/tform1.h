@@ -199,6 +199,7 @@ class TForm1 : public QMainWindow {
   void Overview1Click();
 
   // ---- RMP build (tform1_rmp.cpp) ----
+  std::string rmpFileName;  // chosen in the last accepted RMP save dialog
   void CreateROM1Click();
 
  protected:
