@@ -175,10 +175,12 @@ void TForm1::CreateWidgets() {
   Panel1 = Named(new QFrame(clientArea), "Panel1");
   Panel1->setFrameShape(QFrame::NoFrame);
   Panel2 = Named(new QFrame(clientArea), "Panel2");
-  Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  Panel2->setFrameShape(QFrame::Panel);
+  Panel2->setFrameShadow(QFrame::Raised);
   Panel2->setLineWidth(1);
   Panel3 = Named(new QFrame(clientArea), "Panel3");
-  Panel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Panel3->setFrameShape(QFrame::Panel);
+  Panel3->setFrameShadow(QFrame::Sunken);
   Panel3->setLineWidth(2);
 
   // The view and what lies over it.

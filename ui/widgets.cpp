@@ -128,13 +128,14 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget
     layout->addWidget(button);
     buttons_.push_back(button);
   }
-  connect(group_, &QButtonGroup::buttonToggled, this, [this](QAbstractButton* button, bool checked) {
-    if (!checked) return;
-    const int index = group_->id(button);
-    if (index == itemIndex_) return;
-    itemIndex_ = index;
-    emit Click();
-  });
+  connect(group_, QOverload<QAbstractButton*, bool>::of(&QButtonGroup::buttonToggled), this,
+          [this](QAbstractButton* button, bool checked) {
+            if (!checked) return;
+            const int index = group_->id(button);
+            if (index == itemIndex_) return;
+            itemIndex_ = index;
+            emit Click();
+          });
 }
 
 void RadioGroup::SetItemIndex(int index) {

@@ -1,6 +1,7 @@
 #pragma once
 // Small widgets of the main window that plain Qt widgets do not cover as the window needs them.
 #include <QGroupBox>
+#include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QTabBar>
