@@ -39,7 +39,8 @@ class Fd {
 }  // namespace
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: opening a pipe must not wait for a writer (only regular files are read, see below).
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     int err = errno;
     throw PlatformError(err == ENOENT ? "File not found: " + path

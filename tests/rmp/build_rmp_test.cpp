@@ -14,6 +14,7 @@
 #include "rmp/icon_chunk.h"
 #include "rmp/tile_grid.h"
 #include "tests/support/image_writers.h"
+#include "tests/support/output_faults.h"
 #include "tests/support/temp_dir.h"
 
 namespace karovel::rmp {
@@ -190,6 +191,12 @@ TEST_F(FailedBuild, FullDisk) {
     EXPECT_EQ(std::string(e.what()), "Stream write error");
   }
   setrlimit(RLIMIT_FSIZE, &old);
+  ExpectUntouched();
+}
+
+TEST_F(FailedBuild, KilledBeforeTheRename) {
+  testing::KillBeforeRename kill;
+  EXPECT_THROW(f.Build(path), PlatformError);
   ExpectUntouched();
 }
 

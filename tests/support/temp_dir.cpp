@@ -36,7 +36,9 @@ void WriteTextFile(const std::string& path, const std::string& text) {
 std::vector<uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  RecordFileSeed(path, bytes);  // files the program wrote (an RMP, a map file) seed the fuzzers too
+  return bytes;
 }
 
 std::string ReadTextFile(const std::string& path) {
