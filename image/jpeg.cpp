@@ -124,6 +124,8 @@ Outcome RunDecompressor(JpegState& s, const DecodeInput& input, WorkingBitmap& o
       for (JDIMENSION i = 0; i < got; ++i)
         CmykToRgb(rows[i], out.Row(int32_t(first + i)), width, cinfo.saw_Adobe_marker);
     reporter.Row(cinfo.output_scanline);
+    // The memory source never reads back: the file's pages behind it can go while the bitmap fills.
+    if (input.consumed) input.consumed(size_t(cinfo.src->next_input_byte - input.data));
   }
   jpeg_finish_decompress(&cinfo);
   return Outcome::Decoded;

@@ -6,6 +6,7 @@
 #include <png.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,7 @@ struct PngState {
   const uint8_t* data = nullptr;
   size_t size = 0;
   size_t position = 0;
+  const std::function<void(size_t)>* consumed = nullptr;  // the loader's hook, may be empty
   char message[256] = {};
   ~PngState() {
     if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
@@ -85,6 +87,8 @@ Outcome RunReader(PngState& s, WorkingBitmap& out, const RowProgress& progress) 
     for (png_uint_32 y = 0; y < height; ++y) {
       png_read_row(s.png, out.Row(int32_t(y)), nullptr);
       reporter.Row(int64_t(pass) * height + y + 1);
+      // libpng never reads back, so the file's pages behind it can go while the bitmap fills.
+      if (*s.consumed) (*s.consumed)(s.position);
     }
   // The chunks after the image data are not read: a file cut after its pixels still gives them all.
   return Outcome::Decoded;
@@ -98,6 +102,7 @@ void DecodePng(const DecodeInput& input, WorkingBitmap& out, const RowProgress& 
   auto state = std::make_unique<PngState>();
   state->data = input.data;
   state->size = input.size;
+  state->consumed = &input.consumed;
   switch (RunReader(*state, out, progress)) {
     case Outcome::Decoded:
       return;
