@@ -114,5 +114,27 @@ TEST_F(OverviewWindowTest, AnEmptyCatalogueGivesPlainSilver) {
   EXPECT_EQ(picture.pixel(picture.width() - 1, picture.height() - 1) | 0xFF000000, ui::OverviewSilver);
 }
 
+TEST_F(OverviewWindowTest, ReadOutAtTheMarginsGivesTheNorthWestBounds) {
+  ImportMaps({{8.0, 47.0, 0.0001, -0.0001}, {8.05, 46.97, 0.0001, -0.0001}});
+  form->Overview1Click();
+  ASSERT_TRUE(form->overviewMode);
+  form->Image1MouseMove(Qt::NoButton, form->overviewOffsetX, form->overviewOffsetY);
+  const char sep = form->catalogue.decimalSeparator;
+  EXPECT_EQ(form->SCStatusBar1->PanelText(0), "X:0");
+  EXPECT_EQ(form->SCStatusBar1->PanelText(1), "Y:0");
+  EXPECT_EQ(form->SCStatusBar2->PanelText(0).toStdString(), catalogue::FormatCursorLatitude(47.0, 0, sep));
+  EXPECT_EQ(form->SCStatusBar2->PanelText(1).toStdString(), catalogue::FormatCursorLongitude(8.0, 0, sep));
+}
+
+TEST_F(OverviewWindowTest, APressOnTheViewShowsTheSelectedMapAgain) {
+  ImportMaps({{8.0, 47.0, 0.0001, -0.0001}});
+  const QImage map = form->Image1->Picture();
+  form->Overview1Click();
+  ASSERT_NE(form->Image1->Picture(), map);
+  form->Image1MouseDown(Qt::LeftButton, 10, 10);
+  EXPECT_FALSE(form->overviewMode);
+  EXPECT_EQ(form->Image1->Picture(), map);
+}
+
 }  // namespace
 }  // namespace karovel::testing
