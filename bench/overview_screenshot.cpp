@@ -1,0 +1,56 @@
+// Draws the overview of the two sample maps, loaded from examples/sample.gmap as "Import Map(s)" loads
+// them, and saves what the screen shows. Run under a real X server (for example Xvfb):
+//   xvfb-run -s "-screen 0 1024x700x24" build/bin/karovel-overview-screenshot examples OUT.png
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QScreen>
+#include <QThread>
+#include <cstdio>
+
+#include "app/tform1.h"
+#include "base/message_sink.h"
+#include "ui/file_dialog.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: karovel-overview-screenshot EXAMPLES_DIR OUT.png\n");
+    return 2;
+  }
+  QApplication app(argc, argv);
+  const QString out = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[2]));
+  // The map file names its pictures relative to the folder it is read from.
+  QDir::setCurrent(QString::fromLocal8Bit(argv[1]));
+
+  karovel::RecordingMessageSink messages;
+  karovel::ui::ScriptedFileDialog openDialog, saveDialog;
+  karovel::app::TForm1 form(messages, openDialog, saveDialog);
+  form.move(0, 0);
+  form.show();
+  QApplication::processEvents();
+
+  openDialog.answers.push_back({QDir::current().absoluteFilePath("sample.gmap").toStdString()});
+  form.I1Click();
+  form.Overview1Click();
+  for (const auto& m : messages.messages) std::fprintf(stderr, "%s: %s\n", m.caption.c_str(), m.text.c_str());
+  if (form.catalogue.mapCount != 2 || !form.overviewMode) return 1;
+  // The cursor rests where the two maps overlap.
+  const double lon = 8.11, lat = 46.95;
+  form.Image1MouseMove(Qt::NoButton,
+                       form.overviewOffsetX + int((lon - form.overviewMinLon) / form.overviewDegPerPixel),
+                       form.overviewOffsetY + int((form.overviewMaxLat - lat) / form.overviewDegPerPixel));
+
+  QElapsedTimer settle;
+  settle.start();
+  while (settle.elapsed() < 500) {
+    QApplication::processEvents();
+    QThread::msleep(20);
+  }
+  const QRect frame = form.frameGeometry();
+  const QPixmap shot = form.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+  if (!shot.save(out)) {
+    std::fprintf(stderr, "cannot write %s\n", argv[2]);
+    return 1;
+  }
+  return 0;
+}
