@@ -5,30 +5,11 @@
 #include "base/byte_reader.h"
 #include "mapfiles/map_file.h"
 #include "tests/mapfiles/mapfiles_fixture.h"
-#include "tools/commands.h"
+#include "tests/tools/command_outcome.h"
 #include "tools/rmp_inspect.h"
 
 namespace karovel::tools {
 namespace {
-
-using ::testing::internal::CaptureStderr;
-using ::testing::internal::CaptureStdout;
-using ::testing::internal::GetCapturedStderr;
-using ::testing::internal::GetCapturedStdout;
-
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-template <typename Run>
-Outcome Capture(Run run, const Args& args) {
-  CaptureStdout();
-  CaptureStderr();
-  int status = run(args);
-  std::string out = GetCapturedStdout();
-  return {status, out, GetCapturedStderr()};
-}
 
 class BuildInspectTest : public ::testing::Test, public mapfiles::MapFilesFixture {
  protected:
@@ -60,12 +41,12 @@ class BuildInspectTest : public ::testing::Test, public mapfiles::MapFilesFixtur
 TEST_F(BuildInspectTest, ThreeScalesBuildAndInspect) {
   ThreeScales();
   const std::string gmap = SaveMaps("three.gmap"), rmp = dir.File("three.rmp");
-  const Outcome build = Capture(RunBuild, {"-o", rmp, gmap});
+  const Outcome build = RunCaptured(RunBuild, {"-o", rmp, gmap});
   ASSERT_EQ(build.status, 0) << build.err;
   EXPECT_EQ(build.out, "");
   EXPECT_EQ(build.err, "");  // stderr is no terminal here: no bar
 
-  const Outcome inspect = Capture(RunInspect, {rmp, "--extract", dir.File("x")});
+  const Outcome inspect = RunCaptured(RunInspect, {rmp, "--extract", dir.File("x")});
   ASSERT_EQ(inspect.status, 0) << inspect.err;
   for (const char* line : {"member\trmp\tini\t240\t40\n", "member\ttopo3\ta00\t", "member\tchunk\tics\t"})
     EXPECT_NE(inspect.out.find(line), std::string::npos) << line;
@@ -91,9 +72,9 @@ TEST_F(BuildInspectTest, ThreeScalesBuildAndInspect) {
 TEST_F(BuildInspectTest, TheThreadCountDoesNotChangeTheBytes) {
   ThreeScales(false);
   const std::string gmap = SaveMaps("three.gmap");
-  ASSERT_EQ(Capture(RunBuild, {"-o", dir.File("one.rmp"), "--threads", "1", gmap}).status, 0);
-  ASSERT_EQ(Capture(RunBuild, {"-o", dir.File("all.rmp"), gmap}).status, 0);
-  ASSERT_EQ(Capture(RunBuild, {"-o", dir.File("five.rmp"), "--threads", "5", gmap}).status, 0);
+  ASSERT_EQ(RunCaptured(RunBuild, {"-o", dir.File("one.rmp"), "--threads", "1", gmap}).status, 0);
+  ASSERT_EQ(RunCaptured(RunBuild, {"-o", dir.File("all.rmp"), gmap}).status, 0);
+  ASSERT_EQ(RunCaptured(RunBuild, {"-o", dir.File("five.rmp"), "--threads", "5", gmap}).status, 0);
   EXPECT_TRUE(testing::ReadFile(dir.File("one.rmp")) == testing::ReadFile(dir.File("all.rmp")));
   EXPECT_TRUE(testing::ReadFile(dir.File("one.rmp")) == testing::ReadFile(dir.File("five.rmp")));
 }
@@ -103,7 +84,7 @@ TEST_F(BuildInspectTest, AnUncalibratedMapIsRefusedAndNothingIsWritten) {
   AddMap("raw", 0, 0, 0, 50, 40, false);
   const std::string gmap = SaveMaps("two.gmap"), rmp = dir.File("two.rmp");
   testing::WriteTextFile(rmp, "old");
-  const Outcome build = Capture(RunBuild, {"-o", rmp, gmap});
+  const Outcome build = RunCaptured(RunBuild, {"-o", rmp, gmap});
   EXPECT_EQ(build.status, 1);
   EXPECT_EQ(build.err, "Error: All maps should be calibrated\n");
   EXPECT_EQ(testing::ReadTextFile(rmp), "old");
@@ -113,20 +94,20 @@ TEST_F(BuildInspectTest, AMissingImageStopsTheBuild) {
   AddMap("good", 8.0, 47.0, 0.001, 50, 40);
   const std::string gmap = SaveMaps("one.gmap"), rmp = dir.File("one.rmp");
   std::filesystem::remove(dir.File("good.ppm"));
-  const Outcome build = Capture(RunBuild, {"-o", rmp, gmap});
+  const Outcome build = RunCaptured(RunBuild, {"-o", rmp, gmap});
   EXPECT_EQ(build.status, 1);
   EXPECT_FALSE(std::filesystem::exists(rmp));
 }
 
 TEST_F(BuildInspectTest, WrongUsage) {
-  EXPECT_EQ(Capture(RunBuild, {}).status, 2);
-  EXPECT_EQ(Capture(RunBuild, {"a.gmap"}).status, 2);
-  EXPECT_EQ(Capture(RunBuild, {"-o"}).status, 2);
-  EXPECT_EQ(Capture(RunBuild, {"-o", "x.rmp", "--threads", "many", "a.gmap"}).status, 2);
-  EXPECT_EQ(Capture(RunInspect, {}).status, 2);
-  EXPECT_EQ(Capture(RunInspect, {"a.rmp", "--extract"}).status, 2);
-  EXPECT_EQ(Capture(RunBuild, {"--help"}).status, 0);
-  EXPECT_EQ(Capture(RunInspect, {"--help"}).status, 0);
+  EXPECT_EQ(RunCaptured(RunBuild, {}).status, 2);
+  EXPECT_EQ(RunCaptured(RunBuild, {"a.gmap"}).status, 2);
+  EXPECT_EQ(RunCaptured(RunBuild, {"-o"}).status, 2);
+  EXPECT_EQ(RunCaptured(RunBuild, {"-o", "x.rmp", "--threads", "many", "a.gmap"}).status, 2);
+  EXPECT_EQ(RunCaptured(RunInspect, {}).status, 2);
+  EXPECT_EQ(RunCaptured(RunInspect, {"a.rmp", "--extract"}).status, 2);
+  EXPECT_EQ(RunCaptured(RunBuild, {"--help"}).status, 0);
+  EXPECT_EQ(RunCaptured(RunInspect, {"--help"}).status, 0);
 }
 
 // One changed byte is found and named: member, file offset, expected, found.
@@ -146,7 +127,7 @@ TEST_P(InspectCorruption, IsReported) {
   const Corruption& c = GetParam();
   ThreeScales(false);
   const std::string gmap = SaveMaps("three.gmap"), rmp = dir.File("three.rmp");
-  ASSERT_EQ(Capture(RunBuild, {"-o", rmp, gmap}).status, 0);
+  ASSERT_EQ(RunCaptured(RunBuild, {"-o", rmp, gmap}).status, 0);
   std::vector<uint8_t> file = testing::ReadFile(rmp);
   size_t base = 0;
   if (std::string(c.member) != "container") {
@@ -156,7 +137,7 @@ TEST_P(InspectCorruption, IsReported) {
   }
   file[base + c.offset] = c.value;
   testing::WriteFile(rmp, file);
-  const Outcome inspect = Capture(RunInspect, {rmp});
+  const Outcome inspect = RunCaptured(RunInspect, {rmp});
   EXPECT_EQ(inspect.status, 1);
   const std::string expected = rmp + ": " + c.member + " at file offset " + std::to_string(base + c.offset) +
                                " (member offset " + std::to_string(c.offset) + "): " + c.message;

@@ -5,7 +5,7 @@
 
 #include "tests/support/image_writers.h"
 #include "tests/support/temp_dir.h"
-#include "tools/commands.h"
+#include "tests/tools/command_outcome.h"
 
 namespace karovel::tools {
 namespace {
@@ -15,23 +15,8 @@ using testing::EncodePng;
 using testing::PatternImage;
 using testing::TempDir;
 using testing::WriteFile;
-using ::testing::internal::CaptureStderr;
-using ::testing::internal::CaptureStdout;
-using ::testing::internal::GetCapturedStderr;
-using ::testing::internal::GetCapturedStdout;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome Image(const Args& args) {
-  CaptureStdout();
-  CaptureStderr();
-  int status = RunImage(args);
-  std::string out = GetCapturedStdout();
-  return {status, out, GetCapturedStderr()};
-}
+Outcome Image(const Args& args) { return RunCaptured(RunImage, args); }
 
 class ImageCommandTest : public ::testing::Test {
  protected:

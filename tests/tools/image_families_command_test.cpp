@@ -10,7 +10,7 @@
 #include "tests/support/family_writers.h"
 #include "tests/support/legacy_writers.h"
 #include "tests/support/temp_dir.h"
-#include "tools/commands.h"
+#include "tests/tools/command_outcome.h"
 
 namespace karovel::testing {
 namespace {
@@ -98,18 +98,9 @@ std::vector<FamilyFile> Files() {
   };
 }
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
+using tools::Outcome;
 
-Outcome Image(const tools::Args& args) {
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
-  int status = tools::RunImage(args);
-  std::string out = ::testing::internal::GetCapturedStdout();
-  return {status, out, ::testing::internal::GetCapturedStderr()};
-}
+Outcome Image(const tools::Args& args) { return tools::RunCaptured(tools::RunImage, args); }
 
 class ImageCommandTable : public ::testing::TestWithParam<FamilyFile> {};
 

@@ -1,28 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/mapfiles/mapfiles_fixture.h"
-#include "tools/commands.h"
+#include "tests/tools/command_outcome.h"
 
 namespace karovel::tools {
 namespace {
 
-using ::testing::internal::CaptureStderr;
-using ::testing::internal::CaptureStdout;
-using ::testing::internal::GetCapturedStderr;
-using ::testing::internal::GetCapturedStdout;
-
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome Maps(const Args& args) {
-  CaptureStdout();
-  CaptureStderr();
-  int status = RunMaps(args);
-  std::string out = GetCapturedStdout();
-  return {status, out, GetCapturedStderr()};
-}
+Outcome Maps(const Args& args) { return RunCaptured(RunMaps, args); }
 
 class MapsCommandTest : public ::testing::Test, public mapfiles::MapFilesFixture {};
 
