@@ -25,8 +25,17 @@ void TForm1::CreateROM1Click() {
   // progress would swallow the first selection.
   StringGrid1->SetRowSelect(true);
   rowSelectLoads = true;
-  const rmp::SelectMapFn selectRow = [this](int mapIndex) -> const image::WorkingBitmap* {
-    StringGrid1->SetRow(mapIndex + 1);
+  const rmp::SelectMapFn selectRow =
+      [this](int mapIndex, const image::RowsDecodedFn& rowsDecoded) -> const image::WorkingBitmap* {
+    // The map's tiles are encoded on worker threads while its picture is decoded.
+    imageHost.rowsDecoded = rowsDecoded;
+    try {
+      StringGrid1->SetRow(mapIndex + 1);
+    } catch (...) {
+      imageHost.rowsDecoded = {};
+      throw;
+    }
+    imageHost.rowsDecoded = {};
     repaint();
     // A row whose image failed to load leaves the previous map selected: that is no image of this map.
     if (mapIndex >= catalogue.mapCount || catalogue.selectedMap != mapIndex) return nullptr;

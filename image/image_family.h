@@ -20,6 +20,11 @@ class DecodeError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Rows [0, rows) of *bitmap hold their final pixels and may be read (from any thread) until the next
+// call. nullptr: the bitmap is about to be released or replaced, and nothing may read it any more.
+// Called on the decoding thread; the RMP build uses it to encode tiles while the rest is decoded.
+using RowsDecodedFn = std::function<void(const WorkingBitmap* bitmap, int32_t rows)>;
+
 struct DecodeInput {
   DecodeInput() = default;
   DecodeInput(const uint8_t* bytes, size_t length, std::string filePath,
@@ -33,6 +38,18 @@ struct DecodeInput {
   // loader then gives those pages back (they read as zero), so a large file is not resident in full
   // next to the picture growing from it. May be empty.
   std::function<void(size_t offset)> consumed;
+  // Decoders that fill the bitmap from the top report finished rows here; the loader reports the whole
+  // bitmap after any decode. May be empty.
+  RowsDecodedFn rowsDecoded;
+
+  void ReportRows(const WorkingBitmap& bitmap, int32_t rows) const {
+    if (rowsDecoded) rowsDecoded(&bitmap, rows);
+  }
+  // Empties a bitmap whose rows may have been reported: whoever reads them stops first.
+  void Discard(WorkingBitmap& bitmap) const {
+    if (rowsDecoded) rowsDecoded(nullptr, 0);
+    bitmap = WorkingBitmap{};
+  }
 };
 
 // Reports the running percentage (0 to 100) of a decode; may be empty.

@@ -47,7 +47,7 @@ const ImageFamily* ChooseFamily(const std::string& path, const uint8_t* data, si
 }
 
 const ImageFamily* DecodeImageFile(const std::string& path, WorkingBitmap& out,
-                                   const ImageLoadProgressFn& progress) {
+                                   const ImageLoadProgressFn& progress, const RowsDecodedFn& rowsDecoded) {
   out = WorkingBitmap{};
   bool started = false;
   try {
@@ -59,15 +59,17 @@ const ImageFamily* DecodeImageFile(const std::string& path, WorkingBitmap& out,
     RowProgress running;
     if (progress) running = [&progress](int percent) { progress(LoadStage::Running, percent); };
     PageReleaser pages(data.data(), data.size());
-    family->decode(
-        DecodeInput{data.data(), data.size(), path, [&pages](size_t offset) { pages.Consumed(offset); }}, out,
-        running);
+    DecodeInput input{data.data(), data.size(), path, [&pages](size_t offset) { pages.Consumed(offset); }};
+    input.rowsDecoded = rowsDecoded;
+    family->decode(input, out, running);
     if (progress) progress(LoadStage::Ending, 100);
     if (out.Empty()) return nullptr;
+    if (rowsDecoded) rowsDecoded(&out, out.height);
     return family;
   } catch (const std::exception&) {
   } catch (...) {
   }
+  if (rowsDecoded) rowsDecoded(nullptr, 0);
   out = WorkingBitmap{};
   if (started && progress) progress(LoadStage::Ending, 100);
   return nullptr;
@@ -75,8 +77,9 @@ const ImageFamily* DecodeImageFile(const std::string& path, WorkingBitmap& out,
 
 bool LoadWorkingImage(ImageHost& host, const std::string& path) {
   if (host.repaint) host.repaint();
+  if (host.rowsDecoded) host.rowsDecoded(nullptr, 0);
   host.workingBitmap = std::make_unique<WorkingBitmap>();
-  host.family = DecodeImageFile(path, *host.workingBitmap, host.progress);
+  host.family = DecodeImageFile(path, *host.workingBitmap, host.progress, host.rowsDecoded);
   if (host.family) {
     if (host.loaded) host.loaded(*host.workingBitmap);
     return true;

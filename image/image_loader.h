@@ -20,6 +20,8 @@ struct ImageHost {
   std::function<void()> repaint;                 // repaint the window before a long decode
   std::function<void(const WorkingBitmap&)> loaded;  // a load succeeded: the view takes its picture
   const ImageFamily* family = nullptr;               // the family of the last load; nullptr after a failure
+  // Told of every row of the working bitmap that is final, and (nullptr) before the bitmap is released.
+  RowsDecodedFn rowsDecoded;
 };
 
 // Decodes the file into host.workingBitmap. The previous bitmap is released first; on failure the slot
@@ -27,9 +29,11 @@ struct ImageHost {
 bool LoadWorkingImage(ImageHost& host, const std::string& path);
 
 // The same decode without the message and the host: returns the family that decoded the file, or
-// nullptr on any failure (out is then empty). Never throws.
+// nullptr on any failure (out is then empty). Never throws. rowsDecoded hears of the rows as they are
+// decoded (at the latest all of them at the end), and gets nullptr before a failed bitmap is emptied.
 const ImageFamily* DecodeImageFile(const std::string& path, WorkingBitmap& out,
-                                   const ImageLoadProgressFn& progress = {});
+                                   const ImageLoadProgressFn& progress = {},
+                                   const RowsDecodedFn& rowsDecoded = {});
 
 // The family that would decode these bytes of a file with this name: content tests first, in table
 // order, then the extension (case-insensitive). nullptr when none.

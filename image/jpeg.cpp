@@ -124,6 +124,7 @@ Outcome RunDecompressor(JpegState& s, const DecodeInput& input, WorkingBitmap& o
       for (JDIMENSION i = 0; i < got; ++i)
         CmykToRgb(rows[i], out.Row(int32_t(first + i)), width, cinfo.saw_Adobe_marker);
     reporter.Row(cinfo.output_scanline);
+    input.ReportRows(out, int32_t(cinfo.output_scanline));
     // The memory source never reads back: the file's pages behind it can go while the bitmap fills.
     if (input.consumed) input.consumed(size_t(cinfo.src->next_input_byte - input.data));
   }
@@ -140,10 +141,10 @@ void DecodeJpeg(const DecodeInput& input, WorkingBitmap& out, const RowProgress&
     case Outcome::Decoded:
       return;
     case Outcome::TooLarge:
-      out = WorkingBitmap{};
+      input.Discard(out);
       throw DecodeError("JPEG: picture too large");
     case Outcome::Damaged:
-      out = WorkingBitmap{};
+      input.Discard(out);
       throw DecodeError(std::string("JPEG: ") +
                         (state->err.message[0] ? state->err.message : "damaged data"));
   }

@@ -52,7 +52,7 @@ void ReadFn(png_structp png, png_bytep out, size_t length) {
 enum class Outcome { Decoded, Damaged, TooLarge };
 
 // Only trivially destructible locals here: a longjmp may land in this frame at any libpng call.
-Outcome RunReader(PngState& s, WorkingBitmap& out, const RowProgress& progress) {
+Outcome RunReader(PngState& s, const DecodeInput& input, WorkingBitmap& out, const RowProgress& progress) {
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, ErrorFn, WarningFn);
   if (!s.png) return Outcome::TooLarge;
   s.info = png_create_info_struct(s.png);
@@ -87,6 +87,8 @@ Outcome RunReader(PngState& s, WorkingBitmap& out, const RowProgress& progress) 
     for (png_uint_32 y = 0; y < height; ++y) {
       png_read_row(s.png, out.Row(int32_t(y)), nullptr);
       reporter.Row(int64_t(pass) * height + y + 1);
+      // Only the last pass finishes a row; batches keep the hook off the per-row path.
+      if (pass == passes - 1 && ((y + 1) % 16 == 0 || y + 1 == height)) input.ReportRows(out, int32_t(y + 1));
       // libpng never reads back, so the file's pages behind it can go while the bitmap fills.
       if (*s.consumed) (*s.consumed)(s.position);
     }
@@ -103,14 +105,14 @@ void DecodePng(const DecodeInput& input, WorkingBitmap& out, const RowProgress& 
   state->data = input.data;
   state->size = input.size;
   state->consumed = &input.consumed;
-  switch (RunReader(*state, out, progress)) {
+  switch (RunReader(*state, input, out, progress)) {
     case Outcome::Decoded:
       return;
     case Outcome::TooLarge:
-      out = WorkingBitmap{};
+      input.Discard(out);
       throw DecodeError("PNG: picture too large");
     case Outcome::Damaged:
-      out = WorkingBitmap{};
+      input.Discard(out);
       throw DecodeError(std::string("PNG: ") + (state->message[0] ? state->message : "damaged data"));
   }
 }

@@ -1,11 +1,13 @@
 #include "rmp/build_rmp.h"
 
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include "base/platform_error.h"
 #include "rmp/icon_chunk.h"
 #include "rmp/tile_grid.h"
+#include "rmp/tile_stream.h"
 
 namespace karovel::rmp {
 
@@ -58,6 +60,9 @@ bool BuildRmp(const catalogue::MapCatalogue& catalogue, const std::string& path,
     if (!FitsOneLayer(catalogue, i, e.imageWidth, e.imageHeight, messages)) return false;
   }
   try {
+    std::optional<TileStream> own;
+    TileStream& stream = options.tiles ? *options.tiles : own.emplace(options.threads);
+    const image::RowsDecodedFn rowsDecoded = stream.Hook();
     RmpArchive archive;
     archive.sizeLimit = options.sizeLimit;
     progress.progressVisible = true;
@@ -68,11 +73,14 @@ bool BuildRmp(const catalogue::MapCatalogue& catalogue, const std::string& path,
     ini.push_back('\0');
     archive.AddEntry("rmp", "ini", reinterpret_cast<const uint8_t*>(ini.data()), ini.size());
 
-    selectMap(n);
+    stream.Begin(nullptr);
+    selectMap(n, rowsDecoded);
     for (int i = 0; i < n; ++i) {
       const std::string name = "topo" + std::to_string(i + 1);
       const int32_t p = progress.progressPercent;
-      const image::WorkingBitmap* bitmap = selectMap(i);
+      const catalogue::MapEntry& entry = catalogue.entries[size_t(i)];
+      stream.Begin(&entry);
+      const image::WorkingBitmap* bitmap = selectMap(i, rowsDecoded);
       progress.progressVisible = true;
       progress.progressPercent = p;
       progress.UpdateProgress();
@@ -86,11 +94,10 @@ bool BuildRmp(const catalogue::MapCatalogue& catalogue, const std::string& path,
         EndProgress(progress);
         return false;
       }
-      const catalogue::MapEntry& entry = catalogue.entries[size_t(i)];
       {
         // The layer's buffers live only until its two entries are in the archive.
         // The .a00 is made in the tile buffer and moved into the archive: one copy of the tiles.
-        TileData tiles = BuildTileData(entry, *bitmap, n, progress, options.threads);
+        TileData tiles = BuildTileData(entry, *bitmap, n, progress, options.threads, &stream);
         archive.AddEntry(name, "tlm", BuildTlm(entry, tiles));
         archive.AddEntry(name, "a00", BuildA00(std::move(tiles)));
       }

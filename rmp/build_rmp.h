@@ -18,12 +18,20 @@ namespace karovel::rmp {
 // bitmap, or nullptr (or an empty bitmap) when the image could not be loaded, after the loader has told
 // the user. BuildRmp first calls it once with i == mapCount (the row after the last map, which holds no
 // map; the result is ignored) so that selecting row 1 afterwards really loads map 0. The window passes
-// its row selection; karovel-rmp loads the file directly.
-using SelectMapFn = std::function<const image::WorkingBitmap*(int mapIndex)>;
+// its row selection; karovel-rmp loads the file directly. A load gives the loader rowsDecoded as its hook
+// (ImageHost::rowsDecoded), so that the map's tiles are encoded while the rest of its picture is decoded.
+using SelectMapFn =
+    std::function<const image::WorkingBitmap*(int mapIndex, const image::RowsDecodedFn& rowsDecoded)>;
+
+class TileStream;
 
 struct BuildOptions {
   int threads = 0;                      // tile encoding threads, 0 for every core
   uint64_t sizeLimit = MaxRmpFileSize;  // lowered by tests
+  // The stream the maps' tiles are encoded by (made with the same threads), when the caller began one
+  // before the build: karovel-rmp starts on the last map's tiles while it reads the map files. nullptr:
+  // the build makes its own.
+  TileStream* tiles = nullptr;
 };
 
 // Builds the RMP file of every map of the catalogue, in catalogue order, and writes it to path

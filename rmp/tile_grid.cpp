@@ -2,18 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
 #include <cstring>
-#include <exception>
 #include <limits>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <system_error>
-#include <thread>
 
 #include "base/byte_writer.h"
 #include "base/platform_error.h"
+#include "rmp/tile_stream.h"
 
 namespace karovel::rmp {
 
@@ -82,111 +78,8 @@ void CutTile(const image::WorkingBitmap& bitmap, int32_t x, int32_t y, uint8_t* 
   }
 }
 
-namespace {
-
-// Hands out the tiles of one map to encoding threads and gives the encoded tiles back in tile order.
-// At most `window` tiles are encoded ahead of the one the caller waits for, which bounds the memory.
-class ParallelEncoder {
- public:
-  ParallelEncoder(const image::WorkingBitmap& bitmap, const TileGrid& grid, int threads)
-      : bitmap_(bitmap),
-        grid_(grid),
-        total_(grid.TileCount()),
-        window_(int64_t(threads) * 4),
-        ring_(size_t(window_)) {
-    workers_.reserve(size_t(threads));
-    // When the system gives fewer threads, the ones started do the work; with none the caller encodes.
-    for (int i = 0; i < threads; ++i) {
-      try {
-        workers_.emplace_back([this] { Work(); });
-      } catch (const std::system_error&) {
-        if (workers_.empty()) throw;
-        break;
-      }
-    }
-  }
-  ~ParallelEncoder() { Stop(); }
-  ParallelEncoder(const ParallelEncoder&) = delete;
-  ParallelEncoder& operator=(const ParallelEncoder&) = delete;
-
-  // The JPEG bytes of tile t; tiles are taken in order 0, 1, 2, ...
-  std::vector<uint8_t> Take(int64_t t) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    Slot& slot = ring_[size_t(t % window_)];
-    ready_.wait(lock, [&] { return slot.ready || error_; });
-    if (error_) std::rethrow_exception(error_);
-    std::vector<uint8_t> jpeg = std::move(slot.jpeg);
-    slot.ready = false;
-    consumed_ = t + 1;
-    space_.notify_all();
-    return jpeg;
-  }
-
- private:
-  struct Slot {
-    std::vector<uint8_t> jpeg;
-    bool ready = false;
-  };
-
-  void Work() {
-    std::vector<uint8_t> tile(size_t(TileSize) * TileSize * 3);
-    for (;;) {
-      int64_t t;
-      {
-        std::unique_lock<std::mutex> lock(mutex_);
-        space_.wait(lock, [&] { return stop_ || next_ >= total_ || next_ < consumed_ + window_; });
-        if (stop_ || next_ >= total_) return;
-        t = next_++;
-      }
-      try {
-        const int32_t x = grid_.firstPixelX + int32_t(t % grid_.tilesAcross) * TileSize;
-        const int32_t y = grid_.firstPixelY + int32_t(t / grid_.tilesAcross) * TileSize;
-        CutTile(bitmap_, x, y, tile.data());
-        std::vector<uint8_t> jpeg;
-        EncodeTile(tile.data(), jpeg);
-        std::lock_guard<std::mutex> lock(mutex_);
-        Slot& slot = ring_[size_t(t % window_)];
-        slot.jpeg = std::move(jpeg);
-        slot.ready = true;
-        ready_.notify_all();
-      } catch (...) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!error_) error_ = std::current_exception();
-        stop_ = true;
-        ready_.notify_all();
-        space_.notify_all();
-        return;
-      }
-    }
-  }
-
-  void Stop() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    space_.notify_all();
-    for (std::thread& w : workers_)
-      if (w.joinable()) w.join();
-  }
-
-  const image::WorkingBitmap& bitmap_;
-  const TileGrid& grid_;
-  const int64_t total_;
-  const int64_t window_;
-  std::mutex mutex_;
-  std::condition_variable ready_, space_;
-  std::vector<Slot> ring_;
-  int64_t next_ = 0, consumed_ = 0;
-  bool stop_ = false;
-  std::exception_ptr error_;
-  std::vector<std::thread> workers_;
-};
-
-}  // namespace
-
 TileData BuildTileData(const catalogue::MapEntry& entry, const image::WorkingBitmap& bitmap, int mapCount,
-                       Progress& progress, int threads) {
+                       Progress& progress, int threads, TileStream* stream) {
   TileData data;
   data.grid = PlaceOnGrid(entry, bitmap.width, bitmap.height);
   const TileGrid& g = data.grid;
@@ -197,24 +90,37 @@ TileData BuildTileData(const catalogue::MapEntry& entry, const image::WorkingBit
   const int32_t step = RoundToInt(100.0 / mapCount);
   const int32_t share = (p0 / step + 1) * step - p0;
 
-  if (threads <= 0) threads = int(std::max(1u, std::thread::hardware_concurrency()));
-  threads = int(std::min<int64_t>(threads, total));
-  // One thread encodes inline; more encode ahead while this thread collects the tiles in order.
-  std::optional<ParallelEncoder> encoder;
-  if (threads > 1) {
-    try {
-      encoder.emplace(bitmap, g, threads);
-    } catch (const std::system_error&) {
-      threads = 1;
+  // Several threads encode ahead while this thread collects the tiles in order; with one (or when no
+  // thread can be had) this thread encodes. A stream may have begun while the picture was decoded.
+  std::optional<TileStream> own;
+  if (!stream || !stream->Serves(bitmap, g)) {
+    stream = nullptr;
+    if (std::min<int64_t>(EncodingThreads(threads), total) > 1) {
+      own.emplace(threads);
+      own->Begin(&entry);
+      own->RowsDecoded(&bitmap, bitmap.height);
+      if (own->Serves(bitmap, g)) stream = &*own;
     }
   }
-  std::vector<uint8_t> tile(threads > 1 ? 0 : size_t(TileSize) * TileSize * 3);
+  if (stream) {
+    stream->RowsDecoded(&bitmap, bitmap.height);
+    // Tiles encoded while the picture was decoded wait in the stream. Sizing the buffer from them
+    // spares its growth copies, which would hold the tiles twice or three times; the 4 bytes in front
+    // are the .a00's count field, so that BuildA00 needs no new block either.
+    const auto [done, bytes] = stream->Encoded();
+    if (done > 0) {
+      const double perTile = double(bytes) / double(done) * 1.25;
+      const double estimate = double(4 + 4 * total) + double(bytes) + perTile * double(total - done);
+      data.buffer.reserve(size_t(std::min(estimate, double(std::numeric_limits<int32_t>::max()))));
+    }
+  }
+  std::vector<uint8_t> tile(stream ? 0 : size_t(TileSize) * TileSize * 3);
   std::vector<uint8_t> jpeg;
 
   int32_t x = g.firstPixelX, y = g.firstPixelY;
   for (int64_t t = 1; t <= total; ++t) {
-    if (encoder) {
-      jpeg = encoder->Take(t - 1);
+    if (stream) {
+      jpeg = stream->Take(t - 1);
     } else {
       CutTile(bitmap, x, y, tile.data());
       jpeg.clear();

@@ -62,12 +62,15 @@ void EncodeTile(const uint8_t* rgb, std::vector<uint8_t>& out);
 // the parts of the square outside the bitmap are black.
 void CutTile(const image::WorkingBitmap& bitmap, int32_t x, int32_t y, uint8_t* tile);
 
+class TileStream;
+
 // Cuts and encodes every tile of a map. progress.progressPercent climbs from its value on entry to the
 // next multiple of round(100 / mapCount) above it, one UpdateProgress after every tile, on the calling
 // thread and in tile order. An empty bitmap gives black tiles. threads: the number of encoding threads,
-// 0 for every core; the bytes do not depend on it.
+// 0 for every core; the bytes do not depend on it. stream: tiles of this bitmap already being encoded
+// while it was decoded (used when it serves this bitmap and grid), or nullptr.
 TileData BuildTileData(const catalogue::MapEntry& entry, const image::WorkingBitmap& bitmap, int mapCount,
-                       Progress& progress, int threads = 0);
+                       Progress& progress, int threads = 0, TileStream* stream = nullptr);
 
 // The .a00 file: the tile count, then per tile its length and its JPEG bytes.
 std::vector<uint8_t> BuildA00(const TileData& tiles);

@@ -7,6 +7,7 @@
 #include "image/image_loader.h"
 #include "mapfiles/load_map_files.h"
 #include "rmp/build_rmp.h"
+#include "rmp/tile_stream.h"
 #include "tools/commands.h"
 
 namespace karovel::tools {
@@ -94,7 +95,28 @@ int RunBuild(const Args& args) {
   image::ImageHost host;
   host.messages = &messages;
   catalogue::MapCatalogue catalogue;
-  mapfiles::LoadMapFiles(catalogue, host, messages, files);
+  // Declared after the host, so that its workers end before the bitmap they read is released.
+  rmp::TileStream stream(threads);
+  // The first picture read with its map files starts on its tiles while it is decoded: when it is the
+  // only map, its picture stays loaded for the build, which then finds its tiles under way and the whole
+  // decode overlaps the encoding. (A later map's load drops that work.) A map file's record is in its
+  // slot before the image is loaded; a map not (yet) calibrated is not streamed.
+  host.rowsDecoded = [&](const image::WorkingBitmap* bitmap, int32_t rows) {
+    if (!bitmap) {
+      stream.RowsDecoded(nullptr, 0);
+      const bool first = catalogue.mapCount == 0 && catalogue.entries[0].calibrated;
+      stream.Begin(first ? &catalogue.entries[0] : nullptr);
+      return;
+    }
+    stream.RowsDecoded(bitmap, rows);
+  };
+  try {
+    mapfiles::LoadMapFiles(catalogue, host, messages, files);
+  } catch (...) {
+    host.rowsDecoded = {};
+    throw;
+  }
+  host.rowsDecoded = {};
   if (messages.shown) return 1;
   for (int row = 1; row <= catalogue.mapCount; ++row) {
     if (catalogue.grid1.Cell(row, catalogue::ColR) != "Y") {
@@ -111,11 +133,15 @@ int RunBuild(const Args& args) {
   int held = catalogue.mapCount > 0 && host.workingBitmap && !host.workingBitmap->Empty()
                  ? catalogue.mapCount - 1
                  : -1;
-  const rmp::SelectMapFn selectMap = [&](int i) -> const image::WorkingBitmap* {
+  const rmp::SelectMapFn selectMap =
+      [&](int i, const image::RowsDecodedFn& rowsDecoded) -> const image::WorkingBitmap* {
     if (i >= catalogue.mapCount) return nullptr;
     if (i != held) {
       held = -1;
-      if (!image::LoadWorkingImage(host, catalogue.grid2.Cell(i + 1, catalogue::ColFname))) return nullptr;
+      host.rowsDecoded = rowsDecoded;
+      const bool loaded = image::LoadWorkingImage(host, catalogue.grid2.Cell(i + 1, catalogue::ColFname));
+      host.rowsDecoded = {};
+      if (!loaded) return nullptr;
       held = i;
     }
     catalogue.selectedMap = i;
@@ -123,6 +149,7 @@ int RunBuild(const Args& args) {
   };
   rmp::BuildOptions options;
   options.threads = threads;
+  options.tiles = &stream;
   bool written = false;
   try {
     written = rmp::BuildRmp(catalogue, out, messages, progress, selectMap, options);

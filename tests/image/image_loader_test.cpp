@@ -194,6 +194,47 @@ TEST(ImageLoader, ProgressStartRunningEnd) {
   EXPECT_EQ(h.progress.back().first, LoadStage::Ending);
 }
 
+// The rows hook: JPEG and PNG report their rows while they decode, every family the whole picture at
+// the end; a new load and a failed decode withdraw the bitmap (nullptr) before it is released.
+TEST(ImageLoader, RowsDecodedHook) {
+  TempDir dir;
+  const RgbImage picture = PatternImage(40, 300);
+  WriteFile(dir.File("a.jpg"), EncodeJpeg(picture));
+  WriteFile(dir.File("b.png"), EncodePng(picture));
+  WriteBmpFile(dir.File("c.bmp"), 7, 5);
+  const std::vector<uint8_t> jpeg = EncodeJpeg(picture);
+  WriteFile(dir.File("cut.jpg"), Truncated(jpeg, jpeg.size() / 2));
+  image::ImageHost host;
+  std::vector<std::pair<const image::WorkingBitmap*, int32_t>> calls;
+  host.rowsDecoded = [&](const image::WorkingBitmap* b, int32_t rows) { calls.push_back({b, rows}); };
+
+  for (const char* name : {"a.jpg", "b.png"}) {
+    calls.clear();
+    ASSERT_TRUE(image::LoadWorkingImage(host, dir.File(name))) << name;
+    ASSERT_GE(calls.size(), 4u) << name;
+    EXPECT_EQ(calls.front().first, nullptr);
+    int32_t last = 0;
+    for (size_t i = 1; i < calls.size(); ++i) {
+      EXPECT_EQ(calls[i].first, host.workingBitmap.get());
+      EXPECT_GE(calls[i].second, last);
+      last = calls[i].second;
+    }
+    EXPECT_EQ(last, 300) << name;
+  }
+  calls.clear();
+  ASSERT_TRUE(image::LoadWorkingImage(host, dir.File("c.bmp")));
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].first, nullptr);
+  EXPECT_EQ(calls[1], std::make_pair<const image::WorkingBitmap*>(host.workingBitmap.get(), 5));
+
+  calls.clear();
+  EXPECT_FALSE(image::LoadWorkingImage(host, dir.File("cut.jpg")));
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(calls.front().first, nullptr);
+  EXPECT_EQ(calls.back().first, nullptr);
+  for (const auto& call : calls) EXPECT_LT(call.second, 300);
+}
+
 TEST(ImageLoader, FilterText) {
   const std::string all =
       "*.bmp; *.bw; *.cel; *.cut; *.dib; *.emf; *.eps; *.fax; *.icb; *.ico; *.jfif; *.jpe; *.jpeg; *.jpg; "

@@ -60,7 +60,7 @@ struct Fixture {
   bool Build(const std::string& path, const BuildOptions& options = {}) {
     return BuildRmp(
         catalogue, path, messages, progress,
-        [this](int i) -> const image::WorkingBitmap* {
+        [this](int i, const image::RowsDecodedFn&) -> const image::WorkingBitmap* {
           selected.push_back(i);
           if (i >= catalogue.mapCount) return nullptr;
           progress.progressVisible = false;

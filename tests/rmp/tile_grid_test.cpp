@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 
+#include <chrono>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 #include "base/byte_reader.h"
+#include "rmp/tile_stream.h"
 #include "tests/support/image_writers.h"
 
 namespace karovel::rmp {
@@ -378,6 +381,89 @@ TEST(BuildTileData, AFailingProgressSinkEndsTheWorkersCleanly) {
   };
   EXPECT_THROW(BuildTileData(WorkedExample(), bitmap, 1, progress, 4), std::runtime_error);
   EXPECT_EQ(calls, 3);
+}
+
+// A picture decoded band by band while its tiles are encoded: no tile is cut before the rows it covers
+// are final, and the bytes and progress are those of one thread. The rows not yet reported hold other
+// pixels, which a tile cut too early would carry.
+TEST(TileStream, TilesWaitForTheRowsTheyCover) {
+  static const image::WorkingBitmap finished = Bitmap(MapLikePicture(1700, 1100));
+  const EncodeRun serial = Encode(finished, 1);
+  image::WorkingBitmap bitmap;
+  ASSERT_TRUE(image::AllocateBitmap(bitmap, finished.width, finished.height));
+  std::memset(bitmap.pixels.get(), 0x5A, bitmap.RowBytes() * size_t(bitmap.height));
+
+  TileStream stream(3);
+  const MapEntry entry = WorkedExample();
+  stream.Begin(&entry);
+  // The first tile row ends at row 192 (the grid starts 64 rows above the picture); a smaller count
+  // after a larger one takes nothing back.
+  // Rows are written only before they are reported, as a decoder does.
+  int32_t final = 0;
+  auto decodeTo = [&](int32_t rows) {
+    if (rows <= final) return;
+    std::memcpy(bitmap.Row(final), finished.Row(final), bitmap.RowBytes() * size_t(rows - final));
+    final = rows;
+  };
+  for (int32_t rows : {0, 100, 192, 191, 500}) {
+    decodeTo(rows);
+    stream.RowsDecoded(&bitmap, rows);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  decodeTo(bitmap.height);
+  stream.RowsDecoded(&bitmap, bitmap.height);
+
+  EncodeRun run;
+  Progress progress;
+  progress.progressPercent = 33;
+  progress.show = [&](int32_t p, bool) { run.progress.push_back(p); };
+  ASSERT_TRUE(stream.Serves(bitmap, PlaceOnGrid(entry, bitmap.width, bitmap.height)));
+  run.tiles = BuildTileData(entry, bitmap, 3, progress, 3, &stream);
+  EXPECT_TRUE(run.tiles.buffer == serial.tiles.buffer);
+  EXPECT_EQ(run.progress, serial.progress);
+}
+
+// The loader's nullptr ends the work on a bitmap before it is released (the sanitizer build sees any
+// read after that); a stream that cannot serve a picture stays idle and BuildTileData encodes alone.
+TEST(TileStream, StopsBeforeTheBitmapGoesAndStaysIdleWhenItCannotServe) {
+  const MapEntry entry = WorkedExample();
+  TileStream stream(4);
+  stream.Begin(&entry);
+  auto bitmap = std::make_unique<image::WorkingBitmap>(Bitmap(MapLikePicture(1700, 1100)));
+  stream.RowsDecoded(bitmap.get(), 300);
+  EXPECT_TRUE(stream.Serves(*bitmap, PlaceOnGrid(entry, 1700, 1100)));
+  stream.RowsDecoded(nullptr, 0);
+  EXPECT_FALSE(stream.Serves(*bitmap, PlaceOnGrid(entry, 1700, 1100)));
+  std::memset(bitmap->pixels.get(), 0, bitmap->RowBytes() * size_t(bitmap->height));
+  bitmap.reset();
+
+  const image::WorkingBitmap small = Bitmap(MapLikePicture(300, 200));
+  MapEntry offGrid = entry;
+  offGrid.lonPerPixel = 0;
+  for (const MapEntry* e : std::initializer_list<const MapEntry*>{nullptr, &offGrid}) {
+    stream.Begin(e);
+    stream.RowsDecoded(&small, small.height);
+    EXPECT_FALSE(stream.Serves(small, PlaceOnGrid(entry, 300, 200)));
+  }
+  TileStream one(1);
+  one.Begin(&entry);
+  one.RowsDecoded(&small, small.height);
+  EXPECT_FALSE(one.Serves(small, PlaceOnGrid(entry, 300, 200)));
+
+  // A stream serving another grid is passed by: the tiles are this entry's.
+  stream.Begin(&entry);
+  stream.RowsDecoded(&small, small.height);
+  Progress quiet;
+  quiet.progressPercent = 5;
+  const TileData alone = BuildTileData(entry, small, 1, quiet, 1);
+  MapEntry shifted = entry;
+  shifted.originLon += 0.01;
+  quiet.progressPercent = 5;
+  const TileData other = BuildTileData(shifted, small, 1, quiet, 2, &stream);
+  quiet.progressPercent = 5;
+  const TileData shiftedAlone = BuildTileData(shifted, small, 1, quiet, 1);
+  EXPECT_TRUE(other.buffer == shiftedAlone.buffer);
+  EXPECT_FALSE(other.buffer == alone.buffer);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "base/byte_reader.h"
 #include "mapfiles/map_file.h"
 #include "tests/mapfiles/mapfiles_fixture.h"
+#include "tests/support/image_writers.h"
 #include "tests/tools/command_outcome.h"
 #include "tools/rmp_inspect.h"
 
@@ -77,6 +79,35 @@ TEST_F(BuildInspectTest, TheThreadCountDoesNotChangeTheBytes) {
   ASSERT_EQ(RunCaptured(RunBuild, {"-o", dir.File("five.rmp"), "--threads", "5", gmap}).status, 0);
   EXPECT_TRUE(testing::ReadFile(dir.File("one.rmp")) == testing::ReadFile(dir.File("all.rmp")));
   EXPECT_TRUE(testing::ReadFile(dir.File("one.rmp")) == testing::ReadFile(dir.File("five.rmp")));
+}
+
+// JPEG and PNG pictures are tiled while they decode: the last map's tiles begin while the map files are
+// read, the others' while the build loads them. The bytes are those of one thread.
+TEST_F(BuildInspectTest, TilesEncodedDuringTheDecodeGiveTheSameBytes) {
+  const std::string jpeg = dir.File("a.jpg"), png = dir.File("b.png");
+  testing::WriteFile(jpeg, testing::EncodeJpeg(testing::PatternImage(700, 530, 3)));
+  testing::WriteFile(png, testing::EncodePng(testing::PatternImage(520, 900, 4)));
+  for (const auto& [path, name, lon] : {std::tuple{jpeg, "a", 8.0}, std::tuple{png, "b", 8.3}}) {
+    catalogue::MapEntry& e = catalogue.entries[size_t(catalogue.mapCount)];
+    e.originLon = lon;
+    e.originLat = 47.0;
+    e.lonPerPixel = 0.0003;
+    e.latPerPixel = -0.0003;
+    e.calibrated = true;
+    ASSERT_TRUE(catalogue::AddMap(catalogue, host, messages, path, name, ""));
+  }
+  const std::string both = SaveMaps("both.gmap");
+  const std::string one = dir.File("one.gmap");
+  mapfiles::WriteMapFileRows(catalogue, 1, 1, one);
+  for (const std::string& gmap : {both, one}) {
+    ASSERT_EQ(RunCaptured(RunBuild, {"-o", dir.File("serial.rmp"), "--threads", "1", gmap}).status, 0);
+    for (const char* threads : {"2", "3", "0"}) {
+      ASSERT_EQ(RunCaptured(RunBuild, {"-o", dir.File("streamed.rmp"), "--threads", threads, gmap}).status,
+                0);
+      EXPECT_TRUE(testing::ReadFile(dir.File("serial.rmp")) == testing::ReadFile(dir.File("streamed.rmp")))
+          << gmap << " with " << threads << " threads";
+    }
+  }
 }
 
 TEST_F(BuildInspectTest, AnUncalibratedMapIsRefusedAndNothingIsWritten) {
