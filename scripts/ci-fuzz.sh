@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang into build-fuzz/ (or $FUZZ_BUILD_DIR), makes their seed
 # corpora from the fixtures the tests write (the tests of build/ run once with KAROVEL_SEED_DIR), and
-# runs each target for FUZZ_SECONDS seconds (20), one after the other. Fails when a target found a
+# runs each target for FUZZ_SECONDS seconds (20). Fails when a target found a
 # crash, a leak, a hang or an input that makes it allocate too much; the input is kept in
-# build-fuzz/artifacts/. FUZZ_TARGETS="fuzz_png fuzz_gif" runs only those.
+# build-fuzz/artifacts/. FUZZ_TARGETS="fuzz_png fuzz_gif" runs only those. The mutations start from
+# FUZZ_SEED (1): a target that behaves the same on the same input then repeats, in a short run, the
+# beginning of any longer run with the same seed, so the long local runs (docs/RELIABILITY.md) cover
+# what CI tries. The targets run FUZZ_PARALLEL at a time (default: one a core).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 tests_build=${BUILD_DIR:-$root/build}
 seconds=${FUZZ_SECONDS:-20}
+seed=${FUZZ_SEED:-1}
 jobs=${JOBS:-$(nproc)}
 
 "$root/scripts/install.sh" clang libclang-rt-14-dev
@@ -40,34 +44,55 @@ cmake --build "$build" --parallel "$jobs"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 mkdir -p "$build/artifacts" "$build/logs"
-failed=()
-while read -r name kinds; do
-  [[ -z "$name" ]] && continue
-  if [[ -n "${FUZZ_TARGETS:-}" && " $FUZZ_TARGETS " != *" $name "* ]]; then continue; fi
-  corpus="$build/corpus/$name"
+# One target: a fresh corpus from its seed kinds, then the run; the outcome goes to logs/NAME.result.
+run_target() {
+  local name=$1 kinds=$2 corpus="$build/corpus/$1" log="$build/logs/$1.log" count=0 kind
   rm -rf "$corpus"
   mkdir -p "$corpus"
-  count=0
   for kind in $kinds; do
     if [[ -d "$seeds/$kind" ]]; then
       cp "$seeds/$kind"/* "$corpus"/
       count=$((count + $(ls "$seeds/$kind" | wc -l)))
     fi
   done
-  dict=()
+  local dict=()
   [[ -f "$root/fuzz/$name.dict" ]] && dict=("-dict=$root/fuzz/$name.dict")
-  log="$build/logs/$name.log"
-  if "$build/bin/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
-    -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/artifacts/$name-" "${dict[@]}" \
-    "$corpus" >"$log" 2>&1; then
+  if "$build/bin/$name" -seed="$seed" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -malloc_limit_mb=1024 -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/artifacts/$name-" \
+    "${dict[@]}" "$corpus" >"$log" 2>&1; then
+    local runs
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-    echo "$name: clean, $runs runs in ${seconds}s from $count seeds"
+    echo "$name: clean, $runs runs in ${seconds}s from $count seeds" >"$build/logs/$name.result"
   else
-    echo "$name: FAILED (log $log)"
-    grep -m1 -A25 -E '^==[0-9]+==|expectation failed|runtime error|out-of-memory|timeout' "$log" || tail -30 "$log"
+    echo "$name: FAILED (log $log)" >"$build/logs/$name.result"
+  fi
+}
+
+# The targets run side by side, one a core (FUZZ_PARALLEL, default the job count).
+parallel=${FUZZ_PARALLEL:-$jobs}
+names=()
+while read -r name kinds; do
+  [[ -z "$name" ]] && continue
+  if [[ -n "${FUZZ_TARGETS:-}" && " $FUZZ_TARGETS " != *" $name "* ]]; then continue; fi
+  names+=("$name")
+  rm -f "$build/logs/$name.result"
+  run_target "$name" "$kinds" &
+  while (($(jobs -rp | wc -l) >= parallel)); do wait -n || true; done
+done <"$build/fuzz/targets.txt"
+wait
+
+failed=()
+for name in "${names[@]}"; do
+  result="$build/logs/$name.result"
+  if [[ -f "$result" ]] && grep -q ": clean," "$result"; then
+    cat "$result"
+  else
+    echo "$name: FAILED (log $build/logs/$name.log)"
+    grep -m1 -A25 -E '^==[0-9]+==|expectation failed|runtime error|out-of-memory|timeout' "$build/logs/$name.log" ||
+      tail -30 "$build/logs/$name.log"
     failed+=("$name")
   fi
-done <"$build/fuzz/targets.txt"
+done
 
 if ((${#failed[@]} > 0)); then
   echo "fuzz: ${#failed[@]} target(s) failed: ${failed[*]}"
