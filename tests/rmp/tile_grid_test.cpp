@@ -464,6 +464,8 @@ TEST(TileStream, StopsBeforeTheBitmapGoesAndStaysIdleWhenItCannotServe) {
   const TileData shiftedAlone = BuildTileData(shifted, small, 1, quiet, 1);
   EXPECT_TRUE(other.buffer == shiftedAlone.buffer);
   EXPECT_FALSE(other.buffer == alone.buffer);
+  // small goes before the stream does: its workers stop first.
+  stream.RowsDecoded(nullptr, 0);
 }
 
 }  // namespace
