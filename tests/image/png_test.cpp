@@ -3,6 +3,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/image/decode_check.h"
@@ -193,6 +194,14 @@ TEST(Png, DamageFailsCleanly) {
   for (int i = 0; i < 4; ++i) huge[29 + i] = uint8_t(crc >> (24 - 8 * i));
   EXPECT_EQ(DecodeAs(huge, "huge.png").family, "");
   EXPECT_NE(WhyNot(image::DecodePng, huge).find("too large"), std::string::npos);
+  // zlib's own checksum is not verified (for speed), so a changed byte of the pixel data must still
+  // fail on its chunk's CRC.
+  std::vector<uint8_t> flipped = file;
+  const std::string idat = "IDAT";
+  auto at = std::search(flipped.begin(), flipped.end(), idat.begin(), idat.end());
+  ASSERT_NE(at, flipped.end());
+  at[4 + 10] ^= 0x20;
+  EXPECT_EQ(DecodeAs(flipped, "flipped.png").family, "");
   BatterDecoder(image::DecodePng, EncodePngVariant({"palette", PNG_COLOR_TYPE_PALETTE, 4, true}, &expected));
   BatterDecoder(image::DecodePng, file, 2, 150);
 }
