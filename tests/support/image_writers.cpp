@@ -24,8 +24,6 @@ RgbImage PatternImage(int width, int height, uint32_t seed) {
   return image;
 }
 
-namespace {
-
 void Put16(std::vector<uint8_t>& b, uint32_t v) {
   b.push_back(uint8_t(v));
   b.push_back(uint8_t(v >> 8));
@@ -33,8 +31,6 @@ void Put16(std::vector<uint8_t>& b, uint32_t v) {
 void Put32(std::vector<uint8_t>& b, uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
 }
-
-}  // namespace
 
 std::vector<uint8_t> EncodeBmp24(const RgbImage& image) {
   const uint32_t rowBytes = (uint32_t(image.width) * 3 + 3) & ~3u;

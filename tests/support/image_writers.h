@@ -19,6 +19,10 @@ struct RgbImage {
 // A deterministic picture with gradients and edges, good for checking copies pixel by pixel.
 RgbImage PatternImage(int width, int height, uint32_t seed = 1);
 
+// Appends v as 2 or 4 little-endian bytes (the test encoders' own headers).
+void Put16(std::vector<uint8_t>& b, uint32_t v);
+void Put32(std::vector<uint8_t>& b, uint32_t v);
+
 // A 24-bit bottom-up BMP file of the picture.
 std::vector<uint8_t> EncodeBmp24(const RgbImage& image);
 // A baseline JPEG (libjpeg) of the picture.

@@ -9,18 +9,6 @@
 
 namespace karovel::testing {
 
-namespace {
-
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
-}
-
-}  // namespace
-
 std::vector<uint8_t> EncodeCel(int width, int height, bool eightBitLevels, RgbImage* expected) {
   std::vector<uint8_t> f;
   Put16(f, 0x9119);
