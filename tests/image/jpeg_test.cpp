@@ -62,35 +62,16 @@ std::vector<uint8_t> EncodeJpegVariant(const JpegSpec& spec, RgbImage* expected)
       }
     }
 
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = JDIMENSION(spec.width);
-  cinfo.image_height = JDIMENSION(spec.height);
-  cinfo.input_components = components;
-  cinfo.in_color_space = spec.space == Space::Gray ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  if (spec.space == Space::Ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
-  if (cmyk) cinfo.write_Adobe_marker = spec.adobe;
-  jpeg_set_quality(&cinfo, spec.subsampled ? 95 : 100, TRUE);
-  if (!spec.subsampled)
-    for (int c = 0; c < cinfo.num_components; ++c)
-      cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
-  if (spec.progressive) jpeg_simple_progression(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = &samples[size_t(cinfo.next_scanline) * spec.width * components];
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<uint8_t> out(buffer, buffer + size);
-  std::free(buffer);
-  return out;
+  const J_COLOR_SPACE space = spec.space == Space::Gray ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_RGB;
+  return EncodeJpegSamples(samples.data(), spec.width, spec.height, components, space,
+                           spec.subsampled ? 95 : 100, [&](jpeg_compress_struct& cinfo) {
+                             if (spec.space == Space::Ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
+                             if (cmyk) cinfo.write_Adobe_marker = spec.adobe;
+                             if (!spec.subsampled)
+                               for (int c = 0; c < cinfo.num_components; ++c)
+                                 cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
+                             if (spec.progressive) jpeg_simple_progression(&cinfo);
+                           });
 }
 
 class JpegVariant : public ::testing::TestWithParam<JpegSpec> {};

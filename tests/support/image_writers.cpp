@@ -65,7 +65,9 @@ std::vector<uint8_t> EncodeBmp24(const RgbImage& image) {
   return b;
 }
 
-std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality) {
+std::vector<uint8_t> EncodeJpegSamples(const uint8_t* samples, int width, int height, int components,
+                                       int colorSpace, int quality,
+                                       const std::function<void(jpeg_compress_struct&)>& configure) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr jerr;
   cinfo.err = jpeg_std_error(&jerr);
@@ -73,15 +75,17 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality) {
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = JDIMENSION(image.width);
-  cinfo.image_height = JDIMENSION(image.height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
+  cinfo.image_width = JDIMENSION(width);
+  cinfo.image_height = JDIMENSION(height);
+  cinfo.input_components = components;
+  cinfo.in_color_space = J_COLOR_SPACE(colorSpace);
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
+  if (configure) configure(cinfo);
   jpeg_start_compress(&cinfo, TRUE);
   while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(image.At(0, int(cinfo.next_scanline)));
+    JSAMPROW row =
+        const_cast<JSAMPROW>(samples + size_t(cinfo.next_scanline) * size_t(width) * size_t(components));
     jpeg_write_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_compress(&cinfo);
@@ -89,6 +93,10 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality) {
   std::vector<uint8_t> out(buffer, buffer + size);
   std::free(buffer);
   return out;
+}
+
+std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality) {
+  return EncodeJpegSamples(image.pixels.data(), image.width, image.height, 3, JCS_RGB, quality);
 }
 
 std::vector<uint8_t> EncodePng(const RgbImage& image) {

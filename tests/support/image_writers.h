@@ -1,8 +1,11 @@
 #pragma once
 // Small encoders that tests use to make their own image fixtures.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+struct jpeg_compress_struct;
 
 namespace karovel::testing {
 
@@ -27,6 +30,11 @@ void Put32(std::vector<uint8_t>& b, uint32_t v);
 std::vector<uint8_t> EncodeBmp24(const RgbImage& image);
 // A baseline JPEG (libjpeg) of the picture.
 std::vector<uint8_t> EncodeJpeg(const RgbImage& image, int quality = 90);
+// A JPEG of raw samples (components a pixel, row-major) in the libjpeg colour space colorSpace
+// (J_COLOR_SPACE); configure may change the compressor after its defaults and the quality are set.
+std::vector<uint8_t> EncodeJpegSamples(const uint8_t* samples, int width, int height, int components,
+                                       int colorSpace, int quality,
+                                       const std::function<void(jpeg_compress_struct&)>& configure = {});
 // An 8-bit RGB PNG (libpng) of the picture.
 std::vector<uint8_t> EncodePng(const RgbImage& image);
 
