@@ -3,13 +3,11 @@
 //   xvfb-run -s "-screen 0 1024x700x24" build/bin/karovel-overview-screenshot examples OUT.png
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QScreen>
-#include <QThread>
 #include <cstdio>
 
 #include "app/tform1.h"
 #include "base/message_sink.h"
+#include "bench/window_shot.h"
 #include "ui/file_dialog.h"
 
 int main(int argc, char** argv) {
@@ -40,17 +38,5 @@ int main(int argc, char** argv) {
                        form.overviewOffsetX + int((lon - form.overviewMinLon) / form.overviewDegPerPixel),
                        form.overviewOffsetY + int((form.overviewMaxLat - lat) / form.overviewDegPerPixel));
 
-  QElapsedTimer settle;
-  settle.start();
-  while (settle.elapsed() < 500) {
-    QApplication::processEvents();
-    QThread::msleep(20);
-  }
-  const QRect frame = form.frameGeometry();
-  const QPixmap shot = form.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-  if (!shot.save(out)) {
-    std::fprintf(stderr, "cannot write %s\n", argv[2]);
-    return 1;
-  }
-  return 0;
+  return karovel::bench::SaveWindowShot(form, out);
 }

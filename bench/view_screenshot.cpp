@@ -2,13 +2,11 @@
 // screen shows. Run under a real X server (for example Xvfb):
 //   xvfb-run -s "-screen 0 1024x700x24" build/bin/karovel-view-screenshot examples/sample-north.png OUT.png
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QScreen>
-#include <QThread>
 #include <cstdio>
 
 #include "app/tform1.h"
 #include "base/message_sink.h"
+#include "bench/window_shot.h"
 #include "ui/file_dialog.h"
 
 int main(int argc, char** argv) {
@@ -55,17 +53,5 @@ int main(int argc, char** argv) {
   // The cursor rests beside point 3.
   form.Image1MouseMove(Qt::NoButton, 318, 430);
 
-  QElapsedTimer settle;
-  settle.start();
-  while (settle.elapsed() < 500) {
-    QApplication::processEvents();
-    QThread::msleep(20);
-  }
-  const QRect frame = form.frameGeometry();
-  const QPixmap shot = form.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-  if (!shot.save(QString::fromLocal8Bit(argv[2]))) {
-    std::fprintf(stderr, "cannot write %s\n", argv[2]);
-    return 1;
-  }
-  return 0;
+  return karovel::bench::SaveWindowShot(form, QString::fromLocal8Bit(argv[2]));
 }
