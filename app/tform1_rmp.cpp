@@ -27,15 +27,11 @@ void TForm1::CreateROM1Click() {
   rowSelectLoads = true;
   const rmp::SelectMapFn selectRow =
       [this](int mapIndex, const image::RowsDecodedFn& rowsDecoded) -> const image::WorkingBitmap* {
-    // The map's tiles are encoded on worker threads while its picture is decoded.
-    imageHost.rowsDecoded = rowsDecoded;
-    try {
+    {
+      // The map's tiles are encoded on worker threads while its picture is decoded.
+      const image::RowsDecodedScope hook(imageHost, rowsDecoded);
       StringGrid1->SetRow(mapIndex + 1);
-    } catch (...) {
-      imageHost.rowsDecoded = {};
-      throw;
     }
-    imageHost.rowsDecoded = {};
     repaint();
     // A row whose image failed to load leaves the previous map selected: that is no image of this map.
     if (mapIndex >= catalogue.mapCount || catalogue.selectedMap != mapIndex) return nullptr;

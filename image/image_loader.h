@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "base/message_sink.h"
 #include "base/progress.h"
@@ -22,6 +23,19 @@ struct ImageHost {
   const ImageFamily* family = nullptr;               // the family of the last load; nullptr after a failure
   // Told of every row of the working bitmap that is final, and (nullptr) before the bitmap is released.
   RowsDecodedFn rowsDecoded;
+};
+
+// Gives the host a rows hook for one scope (a load during the RMP build). The hook is gone however the
+// scope ends, so the host never keeps a hook whose owner has gone.
+class RowsDecodedScope {
+ public:
+  RowsDecodedScope(ImageHost& host, RowsDecodedFn hook) : host_(host) { host_.rowsDecoded = std::move(hook); }
+  ~RowsDecodedScope() { host_.rowsDecoded = {}; }
+  RowsDecodedScope(const RowsDecodedScope&) = delete;
+  RowsDecodedScope& operator=(const RowsDecodedScope&) = delete;
+
+ private:
+  ImageHost& host_;
 };
 
 // Decodes the file into host.workingBitmap. The previous bitmap is released first; on failure the slot

@@ -93,7 +93,9 @@ TileData BuildTileData(const catalogue::MapEntry& entry, const image::WorkingBit
   // Several threads encode ahead while this thread collects the tiles in order; with one (or when no
   // thread can be had) this thread encodes. A stream may have begun while the picture was decoded.
   std::optional<TileStream> own;
-  if (!stream || !stream->Serves(bitmap, g)) {
+  if (stream && stream->Serves(bitmap, g)) {
+    stream->RowsDecoded(&bitmap, bitmap.height);  // every row is final now
+  } else {
     stream = nullptr;
     if (std::min<int64_t>(EncodingThreads(threads), total) > 1) {
       own.emplace(threads);
@@ -103,7 +105,6 @@ TileData BuildTileData(const catalogue::MapEntry& entry, const image::WorkingBit
     }
   }
   if (stream) {
-    stream->RowsDecoded(&bitmap, bitmap.height);
     // Tiles encoded while the picture was decoded wait in the stream. Sizing the buffer from them
     // spares its growth copies, which would hold the tiles twice or three times; the 4 bytes in front
     // are the .a00's count field, so that BuildA00 needs no new block either.

@@ -29,6 +29,7 @@ struct TileGrid {
   int32_t tilesDown = 0;
 
   int64_t TileCount() const { return int64_t(tilesAcross) * tilesDown; }
+  bool operator==(const TileGrid&) const = default;
 };
 
 struct TileRecord {

@@ -46,12 +46,7 @@ void TileStream::RowsDecoded(const image::WorkingBitmap* bitmap, int32_t rows) n
 }
 
 bool TileStream::Serves(const image::WorkingBitmap& bitmap, const TileGrid& grid) {
-  const TileGrid& g = grid_;
-  return bitmap_ == &bitmap && bitmap.width == bitmap_->width && bitmap.height == bitmap_->height &&
-         g.tileLonSpan == grid.tileLonSpan && g.tileLatSpan == grid.tileLatSpan &&
-         g.latSign == grid.latSign && g.firstColumn == grid.firstColumn && g.firstRow == grid.firstRow &&
-         g.firstPixelX == grid.firstPixelX && g.firstPixelY == grid.firstPixelY &&
-         g.tilesAcross == grid.tilesAcross && g.tilesDown == grid.tilesDown;
+  return bitmap_ == &bitmap && grid_ == grid;
 }
 
 std::pair<int64_t, size_t> TileStream::Encoded() {
@@ -77,7 +72,6 @@ void TileStream::Start(const image::WorkingBitmap& bitmap, const TileGrid& grid)
   next_ = 0;
   encodedTiles_ = 0;
   encodedBytes_ = 0;
-  error_ = nullptr;
   stop_ = false;
   slots_.assign(size_t(total), Slot{});
   const int threads = int(std::min<int64_t>(threads_, total));
@@ -102,7 +96,6 @@ void TileStream::Stop() {
   for (std::thread& w : workers_) w.join();
   workers_.clear();
   bitmap_ = nullptr;
-  grid_ = TileGrid{};
   slots_ = {};
   error_ = nullptr;
 }

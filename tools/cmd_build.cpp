@@ -101,22 +101,18 @@ int RunBuild(const Args& args) {
   // only map, its picture stays loaded for the build, which then finds its tiles under way and the whole
   // decode overlaps the encoding. (A later map's load drops that work.) A map file's record is in its
   // slot before the image is loaded; a map not (yet) calibrated is not streamed.
-  host.rowsDecoded = [&](const image::WorkingBitmap* bitmap, int32_t rows) {
-    if (!bitmap) {
-      stream.RowsDecoded(nullptr, 0);
-      const bool first = catalogue.mapCount == 0 && catalogue.entries[0].calibrated;
-      stream.Begin(first ? &catalogue.entries[0] : nullptr);
-      return;
-    }
-    stream.RowsDecoded(bitmap, rows);
-  };
-  try {
+  {
+    const image::RowsDecodedScope hook(host, [&](const image::WorkingBitmap* bitmap, int32_t rows) {
+      if (!bitmap) {
+        stream.RowsDecoded(nullptr, 0);
+        const bool first = catalogue.mapCount == 0 && catalogue.entries[0].calibrated;
+        stream.Begin(first ? &catalogue.entries[0] : nullptr);
+        return;
+      }
+      stream.RowsDecoded(bitmap, rows);
+    });
     mapfiles::LoadMapFiles(catalogue, host, messages, files);
-  } catch (...) {
-    host.rowsDecoded = {};
-    throw;
   }
-  host.rowsDecoded = {};
   if (messages.shown) return 1;
   for (int row = 1; row <= catalogue.mapCount; ++row) {
     if (catalogue.grid1.Cell(row, catalogue::ColR) != "Y") {
@@ -138,10 +134,8 @@ int RunBuild(const Args& args) {
     if (i >= catalogue.mapCount) return nullptr;
     if (i != held) {
       held = -1;
-      host.rowsDecoded = rowsDecoded;
-      const bool loaded = image::LoadWorkingImage(host, catalogue.grid2.Cell(i + 1, catalogue::ColFname));
-      host.rowsDecoded = {};
-      if (!loaded) return nullptr;
+      const image::RowsDecodedScope hook(host, rowsDecoded);
+      if (!image::LoadWorkingImage(host, catalogue.grid2.Cell(i + 1, catalogue::ColFname))) return nullptr;
       held = i;
     }
     catalogue.selectedMap = i;
