@@ -131,7 +131,8 @@ uint64_t StoredBytes(TIFF* tif, uint64_t fileSize) {
     uint64_t bytes = TIFFGetStrileByteCount(tif, i);
     if (offset < fileSize) total += std::min(bytes, fileSize - offset);
   }
-  return total;
+  // Strips may all point at the same bytes: together they never hold more than the file.
+  return std::min(total, fileSize);
 }
 
 [[noreturn]] void Fail(const std::string& first, const char* what) {
@@ -156,9 +157,9 @@ void DecodeTiff(const DecodeInput& input, WorkingBitmap& out, const RowProgress&
   TIFFOpenOptionsSetWarningHandlerExtR(options.get(), WarningHandler, nullptr);
 
   MemoryFile file{input.data, input.size, 0};
-  std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt("image", "r", &file, ReadProc, WriteProc,
-                                                          SeekProc, CloseProc, SizeProc, MapProc,
-                                                          UnmapProc, options.get()));
+  std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt("image", "r", &file, ReadProc, WriteProc, SeekProc,
+                                                          CloseProc, SizeProc, MapProc, UnmapProc,
+                                                          options.get()));
   if (!tif) Fail(firstError, "not a readable file");
 
   uint32_t width = 0, height = 0;

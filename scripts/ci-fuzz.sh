@@ -4,9 +4,8 @@
 # runs each target for FUZZ_SECONDS seconds (20). Fails when a target found a
 # crash, a leak, a hang or an input that makes it allocate too much; the input is kept in
 # build-fuzz/artifacts/. FUZZ_TARGETS="fuzz_png fuzz_gif" runs only those. The mutations start from
-# FUZZ_SEED (1): a target that behaves the same on the same input then repeats, in a short run, the
-# beginning of any longer run with the same seed, so the long local runs (docs/RELIABILITY.md) cover
-# what CI tries. The targets run FUZZ_PARALLEL at a time (default: one a core).
+# FUZZ_SEED (1), which makes runs easier to compare, though not identical: libFuzzer's schedule also
+# depends on timing. The targets run FUZZ_PARALLEL at a time (default: one a core).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
